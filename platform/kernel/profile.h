@@ -1,0 +1,43 @@
+// Settings files with the Windows private-profile semantics: sections and
+// keys matched without regard to ASCII letter case, everything else in the
+// file kept as it is, CRLF line ends, bytes stored as given (CP932), every
+// write on disk when the call returns, replaced atomically (temporary file in
+// the same folder + rename). Any thread; calls on one file are serialised.
+#pragma once
+
+#include <string>
+
+#include "platform/wintypes/wintypes.h"
+
+// Copies the value of key in section into buffer (at most size - 1 bytes and
+// a terminating zero) and returns the number of bytes copied; the default
+// when the file, section or key is missing.
+DWORD GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR defaultValue, LPSTR returnedString,
+                               DWORD size, LPCSTR fileName);
+
+// Sets key in section to value, creating the file and section when missing.
+// Returns FALSE when the file cannot be written.
+BOOL WritePrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR value, LPCSTR fileName);
+
+// The reading and writing conventions of the class library's INI file object
+// over the two functions above. Names and values are CP932 bytes.
+class TIniFile {
+ public:
+  explicit TIniFile(std::string fileName);
+
+  std::string ReadString(const std::string& section, const std::string& key, const std::string& def) const;
+  // The default when the value is missing or not a decimal integer.
+  int ReadInteger(const std::string& section, const std::string& key, int def) const;
+  // ReadInteger(def ? 1 : 0) != 0.
+  bool ReadBool(const std::string& section, const std::string& key, bool def) const;
+
+  // Return false when the file could not be written.
+  bool WriteString(const std::string& section, const std::string& key, const std::string& value);
+  bool WriteInteger(const std::string& section, const std::string& key, int value);
+  bool WriteBool(const std::string& section, const std::string& key, bool value);  // "1" / "0"
+
+  const std::string& FileName() const { return m_fileName; }
+
+ private:
+  std::string m_fileName;
+};

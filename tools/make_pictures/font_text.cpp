@@ -49,13 +49,19 @@ struct FontFace::Impl {
 };
 
 std::string FindFontFile(const std::string& pattern) {
-  if (!FcInit()) throw EFontError("fontconfig could not start");
+  // A configuration of our own, destroyed after the lookup, rather than
+  // fontconfig's process-wide one, which is never freed.
+  FcConfig* config = FcInitLoadConfigAndFonts();
+  if (config == nullptr) throw EFontError("fontconfig could not start");
   FcPattern* request = FcNameParse(reinterpret_cast<const FcChar8*>(pattern.c_str()));
-  if (request == nullptr) throw EFontError("fontconfig cannot read the pattern \"" + pattern + "\"");
-  FcConfigSubstitute(nullptr, request, FcMatchPattern);
+  if (request == nullptr) {
+    FcConfigDestroy(config);
+    throw EFontError("fontconfig cannot read the pattern \"" + pattern + "\"");
+  }
+  FcConfigSubstitute(config, request, FcMatchPattern);
   FcDefaultSubstitute(request);
   FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(nullptr, request, &result);
+  FcPattern* match = FcFontMatch(config, request, &result);
   FcPatternDestroy(request);
   std::string file;
   FcChar8* path = nullptr;
@@ -63,6 +69,7 @@ std::string FindFontFile(const std::string& pattern) {
     file = reinterpret_cast<const char*>(path);
   }
   if (match != nullptr) FcPatternDestroy(match);
+  FcConfigDestroy(config);
   if (file.empty()) throw EFontError("no installed font matches \"" + pattern + "\"");
   return file;
 }

@@ -95,6 +95,16 @@ TEST_F(TutorialSong, RainsAModerateNumberOfDrops) {
   EXPECT_LE(perSecond, kMaxNotesPerSecond) << notes << " notes";
 }
 
+TEST_F(TutorialSong, FirstDropsFallIntoView) {
+  // At the normal rain speed a drop falls 100 pixels a quarter note and
+  // lands about 400 pixels down: the first note must lie at least four
+  // quarter notes in, or its drop starts on the bar, uncatchable.
+  constexpr std::uint32_t kFallQuarters = 4;
+  const auto first = std::find_if(m_song.events.begin(), m_song.events.end(), IsNoteOn);
+  ASSERT_NE(first, m_song.events.end());
+  EXPECT_GE(first->tick, kFallQuarters * static_cast<std::uint32_t>(m_song.division));
+}
+
 TEST_F(TutorialSong, HasMelodyBassAndDrums) {
   std::map<int, std::set<int>> keysByChannel;
   for (const WalkedEvent& e : m_song.events) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-// "First Rain", F major, 4/4. Form: intro (2 bars) - A (8) - B (8) - A' (8) -
+// "First Rain", F major, 4/4. Form: a silent lead-in bar, intro (2 bars) - A (8) - B (8) - A' (8) -
 // outro with a ritardando into the final chord (3). Every note-on of every
 // channel falls as a drop, so the parts stay sparse: the melody moves mostly
 // in quarter notes, bass and drums mark the beats where the melody already
@@ -41,6 +41,11 @@ constexpr int kDownbeatAccent = 6;
 
 // How the final chord rings before the song ends, in quarter notes.
 constexpr double kRingOutQuarters = 1.5;
+// One silent bar before the first note: a drop needs about a bar (four
+// quarter notes at the normal rain speed) to fall from the top of the field
+// to the bar, so the first drops are seen coming instead of appearing at
+// the bar when the game starts.
+constexpr int kLeadInBars = 1;
 
 struct TempoMark {
   int bar;  // 0-based
@@ -148,7 +153,10 @@ std::uint32_t QuartersToTicks(double quarters) {
   return static_cast<std::uint32_t>(std::lround(quarters * kTutorialTicksPerQuarter));
 }
 
-std::uint32_t BarTick(int bar) { return static_cast<std::uint32_t>(bar * kBeatsPerBar * kTutorialTicksPerQuarter); }
+// The tick where a bar of the score starts, after the lead-in.
+std::uint32_t BarTick(int bar) {
+  return static_cast<std::uint32_t>((bar + kLeadInBars) * kBeatsPerBar * kTutorialTicksPerQuarter);
+}
 
 SmfTrack BuildConductor(int barCount) {
   SmfTrack track;
@@ -157,7 +165,9 @@ SmfTrack BuildConductor(int barCount) {
   track.KeySignature(0, kFlatsOfFMajor, false);
   for (const TempoMark& mark : kTempoMap) {
     if (mark.bar >= barCount) throw ESmfWriteError("tempo mark after the last bar");
-    track.Tempo(BarTick(mark.bar), static_cast<std::uint32_t>(std::lround(kMicrosecondsPerMinute / mark.bpm)));
+    // The opening tempo holds from tick 0, over the lead-in.
+    const std::uint32_t tick = mark.bar == 0 ? 0 : BarTick(mark.bar);
+    track.Tempo(tick, static_cast<std::uint32_t>(std::lround(kMicrosecondsPerMinute / mark.bpm)));
   }
   return track;
 }

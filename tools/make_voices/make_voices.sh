@@ -5,7 +5,8 @@
 # change a line.
 #
 # The lines are written in kana: espeak-ng's Japanese voice reads kanji as
-# letter names, kana it pronounces.
+# letter names, kana it pronounces. The giggle is "きゃはは": a final small
+# "っ" comes out as a bare glottal stop.
 #
 # Usage: tools/make_voices/make_voices.sh [output-folder]   (default data/wav)
 set -euo pipefail

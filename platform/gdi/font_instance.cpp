@@ -175,6 +175,19 @@ bool FontInstance::Load(char32_t ch, const FT_Matrix* transform, LoadedGlyph& ou
 }
 
 bool FontInstance::Render(char32_t ch, bool oneBit, const FT_Matrix* transform, GlyphImage& out) {
+  const bool transformed = transform != nullptr;
+  if (m_last.valid && m_last.ch == ch && m_last.oneBit == oneBit && m_last.transformed == transformed &&
+      (!transformed || std::memcmp(&m_last.transform, transform, sizeof(FT_Matrix)) == 0)) {
+    out = m_last.image;
+    return true;
+  }
+  m_last.valid = false;
+  if (!RenderUncached(ch, oneBit, transform, out)) return false;
+  m_last = LastRender{true, ch, oneBit, transformed, transformed ? *transform : FT_Matrix{}, out};
+  return true;
+}
+
+bool FontInstance::RenderUncached(char32_t ch, bool oneBit, const FT_Matrix* transform, GlyphImage& out) {
   LoadedGlyph glyph;
   if (!Load(ch, transform, glyph)) return false;
   out = GlyphImage{};

@@ -48,9 +48,22 @@ class FontInstance {
     FT_Vector advance{};  // 26.6 pixels
   };
   bool Load(char32_t ch, const FT_Matrix* transform, LoadedGlyph& out);
+  bool RenderUncached(char32_t ch, bool oneBit, const FT_Matrix* transform, GlyphImage& out);
   void ComputeMetrics(const LOGFONTA& font);
   void AddLines(GlyphImage& image) const;
 
+  // The writer asks for a glyph's size and then for its bitmap: the second
+  // call reuses the first one's image.
+  struct LastRender {
+    bool valid = false;
+    char32_t ch = 0;
+    bool oneBit = false;
+    bool transformed = false;
+    FT_Matrix transform{};
+    GlyphImage image;
+  };
+
+  LastRender m_last;
   LOGFONTA m_font{};
   ResolvedFace m_resolved;
   FT_Face m_face = nullptr;

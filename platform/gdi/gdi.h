@@ -40,7 +40,7 @@ inline constexpr BYTE SHIFTJIS_CHARSET = 128;
 struct LOGFONTA {
   LONG lfHeight;  // < 0: character (em) height in pixels; > 0: cell height; 0: default
   LONG lfWidth;   // ignored: glyphs keep the face's own proportions
-  LONG lfEscapement;
+  LONG lfEscapement;   // ignored, as lfOrientation: turn glyphs with the MAT2 of GetGlyphOutlineA
   LONG lfOrientation;
   LONG lfWeight;  // >= 600 is bold
   BYTE lfItalic;

@@ -251,6 +251,9 @@ bool ReplaceFile(const std::filesystem::path& target, std::string_view content) 
 
   struct stat oldStat {};
   const bool hadFile = ::stat(target.c_str(), &oldStat) == 0;
+  // A read-only settings file stays as it is, as on Windows, although the
+  // folder would let a rename replace it.
+  if (hadFile && ::access(target.c_str(), W_OK) != 0) return false;
 
   std::string tempName;
   int fd = -1;

@@ -206,6 +206,19 @@ TEST_F(ProfileWrite, AReadOnlyFolderFailsTheWriteAndKeepsTheOldFile) {
   EXPECT_EQ(Entries(), std::vector<std::string>{"game.ini"});
 }
 
+TEST_F(ProfileWrite, AReadOnlyFileInAWritableFolderIsNotReplaced) {
+  const std::string old = "[S]\r\nk=old\r\n";
+  WriteFileBytes(Ini(), old);
+  ASSERT_EQ(chmod(Ini().c_str(), 0444), 0);
+  ASSERT_EQ(chmod(Dir().c_str(), 0777), 0);
+  const std::string file = Ini();
+  const int status = RunInChild([&] { return Write(file, "S", "k", "new") ? 1 : 0; }, true);
+  ASSERT_NE(status, kChildSetupFailed);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(ReadFileBytes(Ini()), old);
+  EXPECT_EQ(Entries(), std::vector<std::string>{"game.ini"});
+}
+
 TEST_F(ProfileWrite, AFailedWriteRemovesItsTemporaryFileAndKeepsTheOldOne) {
   const std::string old = "[S]\r\nk=old\r\n";
   WriteFileBytes(Ini(), old);

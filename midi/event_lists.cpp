@@ -1,8 +1,16 @@
 #include "midi/event_lists.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "midi/midi_errors.h"
+
+namespace {
+// A sort key holds the tick in its upper and the list position in its lower 32 bits.
+constexpr int kPositionBits = 32;
+constexpr uint64_t kPositionMask = 0xFFFFFFFFu;
+constexpr long long kMaxSortableItems = 0x7FFFFFFF;  // positions are int32 Index values
+}  // namespace
 
 TMidiEventItemStanderd* TMidiEventExclusiveItems::operator[](int Index) const {
   if (Index < 0 || Index >= Count()) throw EListIndexError(Index, Count());
@@ -16,31 +24,47 @@ int TMidiEventExclusiveItems::Add(TMidiEventItemStanderd* Item) {
 
 void TMidiEventExclusiveItems::SortByTime() {
   const size_t n = m_items.size();
-  for (size_t i = 0; i < n; ++i) m_items[i]->Index = static_cast<int32_t>(i);
+  if (n > kMaxSortableItems) throw EListIndexError(static_cast<long long>(n), kMaxSortableItems);
+
+  // Sorting 64-bit keys (Tick above, position below) in one contiguous array
+  // keeps the item objects out of the comparisons; the order is the same as
+  // comparing Tick, then Index. Ticks are never negative, so the keys of
+  // smaller ticks are smaller.
+  std::vector<uint64_t> keys(n);
+  for (size_t i = 0; i < n; ++i) {
+    TMidiEventItemStanderd* item = m_items[i];
+    item->Index = static_cast<int32_t>(i);
+    keys[i] = (static_cast<uint64_t>(static_cast<uint32_t>(item->Tick)) << kPositionBits) | i;
+  }
 
   // The reader appends whole tracks, each already in tick order, and the beat
-  // items come as one more ordered run; merging the ascending runs pairwise
-  // costs n log(runs) instead of n log(n) and walks memory in order.
+  // items come as one more ordered run: merging the ascending runs pairwise
+  // costs n log(runs) instead of n log(n).
   std::vector<size_t> bounds{0};
   for (size_t i = 1; i < n; ++i) {
-    if (m_items[i]->Tick < m_items[i - 1]->Tick) bounds.push_back(i);
+    if (keys[i] < keys[i - 1]) bounds.push_back(i);
   }
   bounds.push_back(n);
-
-  const auto earlier = [](const TMidiEventItemStanderd* a, const TMidiEventItemStanderd* b) {
-    return a->Tick != b->Tick ? a->Tick < b->Tick : a->Index < b->Index;
-  };
+  if (bounds.size() <= 2) return;  // already in order
   while (bounds.size() > 2) {
     std::vector<size_t> merged{0};
     size_t j = 0;
     for (; j + 2 < bounds.size(); j += 2) {
-      std::inplace_merge(m_items.begin() + static_cast<std::ptrdiff_t>(bounds[j]),
-                         m_items.begin() + static_cast<std::ptrdiff_t>(bounds[j + 1]),
-                         m_items.begin() + static_cast<std::ptrdiff_t>(bounds[j + 2]), earlier);
+      std::inplace_merge(keys.begin() + static_cast<std::ptrdiff_t>(bounds[j]),
+                         keys.begin() + static_cast<std::ptrdiff_t>(bounds[j + 1]),
+                         keys.begin() + static_cast<std::ptrdiff_t>(bounds[j + 2]));
       merged.push_back(bounds[j + 2]);
     }
-    if (j + 1 < bounds.size() && merged.back() != bounds.back()) merged.push_back(bounds.back());
+    if (j + 1 < bounds.size()) merged.push_back(bounds.back());
     bounds.swap(merged);
+  }
+
+  // Gather the items in key order into the key array itself (a key and a
+  // pointer are both 64 bits wide), then copy them back: no second array.
+  static_assert(sizeof(uintptr_t) <= sizeof(uint64_t));
+  for (uint64_t& key : keys) key = reinterpret_cast<uintptr_t>(m_items[key & kPositionMask]);
+  for (size_t i = 0; i < n; ++i) {
+    m_items[i] = reinterpret_cast<TMidiEventItemStanderd*>(static_cast<uintptr_t>(keys[i]));
   }
 }
 

@@ -22,9 +22,22 @@ constexpr int32_t kProgramChangeWaitMs = 10;
 constexpr int kBeatsPerBarWithoutSignature = 4;
 constexpr long double kMicrosecondsPerMillisecond = 1000.0L;
 constexpr long double kMaxTimeMs = std::numeric_limits<int32_t>::max();
+// From 2^63 on every long double is a whole number (64-bit mantissa).
+constexpr long double kExactIntegerLimit = 9223372036854775808.0L;
 
-// Nearest integer, halves to the even neighbour (the default rounding mode).
-long double Nearest(long double Value) { return std::nearbyint(Value); }
+// Nearest integer, halves to the even neighbour. Done by hand: the library's
+// nearbyintl saves and restores the floating-point environment on every call,
+// which made it the most expensive step of loading a large song.
+long double Nearest(long double Value) {
+  if (!(std::fabs(Value) < kExactIntegerLimit)) return Value;  // already whole (or NaN)
+  const long double whole = static_cast<long double>(static_cast<int64_t>(Value));  // toward 0
+  const long double rest = Value - whole;  // exact: both share the binade
+  const long double away = Value < 0 ? whole - 1 : whole + 1;
+  const long double half = 0.5L;
+  if (std::fabs(rest) < half) return whole;
+  if (std::fabs(rest) > half) return away;
+  return std::fmod(whole, 2.0L) == 0 ? whole : away;
+}
 
 }  // namespace
 

@@ -573,14 +573,18 @@ TEST(SmfTimes, ATempoInOneTrackTimesEveryTrack) {
 TEST(SmfTimes, HalvesGoToTheEvenNeighbour) {
   // 1000 ticks per quarter at 500000 us: exactly 0.5 ms per tick.
   TTrackBuilder track;
-  track.NoteOn(1, 0, 60, 1).NoteOn(2, 0, 61, 1).NoteOn(2, 0, 62, 1);
+  track.NoteOn(1, 0, 60, 1).NoteOn(2, 0, 61, 1).NoteOn(2, 0, 62, 1).NoteOn(2, 0, 63, 1);
+  track.NoteOn(2000000 - 7, 0, 64, 1).NoteOn(1, 0, 65, 1);
   TMidiSong song;
   LoadBytes(song, TSmfBuilder(1000).Track(track).Bytes());
   const auto notes = ItemsOf<TMidiEventItemNoteOn>(song);
-  ASSERT_EQ(notes.size(), 3u);
+  ASSERT_EQ(notes.size(), 6u);
   EXPECT_EQ(notes[0]->Time, 0);  // 0.5
   EXPECT_EQ(notes[1]->Time, 2);  // 1.5
   EXPECT_EQ(notes[2]->Time, 2);  // 2.5
+  EXPECT_EQ(notes[3]->Time, 4);  // 3.5
+  EXPECT_EQ(notes[4]->Time, 1000000);   // 1000000.0
+  EXPECT_EQ(notes[5]->Time, 1000000);   // 1000000.5
 }
 
 TEST(SmfTimes, FactorIsHeldInSinglePrecision) {

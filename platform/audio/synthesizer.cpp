@@ -23,6 +23,18 @@ void LogToStderr(int level, const char* message, void*) {
 
 void Discard(int, const char*, void*) {}
 
+// Roland GS reset: F0 41 <device> 42 12 40 00 7F 00 <checksum> F7.
+bool IsGsReset(const std::uint8_t* b, size_t n) {
+  return n >= 10 && b[1] == 0x41 && b[3] == 0x42 && b[4] == 0x12 && b[5] == 0x40 && b[6] == 0x00 &&
+         b[7] == 0x7F && b[8] == 0x00;
+}
+
+// Yamaha XG system on (F0 43 1n 4C 00 00 7E 00 F7) and all-parameter reset (... 7F 00 F7).
+bool IsXgReset(const std::uint8_t* b, size_t n) {
+  return n >= 9 && b[1] == 0x43 && (b[2] & 0xF0) == 0x10 && b[3] == 0x4C && b[4] == 0x00 && b[5] == 0x00 &&
+         (b[6] == 0x7E || b[6] == 0x7F) && b[7] == 0x00;
+}
+
 void RouteFluidLogOnce() {
   static std::once_flag once;
   std::call_once(once, [] {
@@ -78,6 +90,12 @@ void TSynthesizer::Apply(const std::uint8_t* bytes, size_t length) {
   if (length == 0) return;
   const std::uint8_t status = bytes[0];
   if (status == kSysExStart) {
+    // FluidSynth knows GM System On itself but not the GS and XG resets:
+    // those reset the whole synthesizer, as the sound modules do.
+    if (IsGsReset(bytes, length) || IsXgReset(bytes, length)) {
+      fluid_synth_system_reset(m_synth);
+      return;
+    }
     // FluidSynth takes the body without F0 and F7 (GM/GS/XG resets, tuning, drum parts).
     size_t bodyLength = length - 1;
     if (bodyLength > 0 && bytes[length - 1] == kSysExEnd) --bodyLength;

@@ -143,18 +143,27 @@ TEST_F(AudioEngineTest, ResetDropsMessagesNotYetPlayed) {
   EXPECT_GT(Peak(later, 0, later.size() / 2), 0.01);
 }
 
-TEST_F(AudioEngineTest, SystemExclusiveReachesTheSynthesizer) {
-  // Volume 0 silences channel 0; a GM System On message resets it to the default.
+TEST_F(AudioEngineTest, ResetMessagesReachTheSynthesizer) {
+  // Volume 0 silences channel 0; GM System On, a GS reset and XG System On
+  // each restore the default volume.
   const std::uint8_t volumeZero[] = {0xB0, 7, 0};
-  const std::uint8_t gmSystemOn[] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
-  ASSERT_TRUE(engine.SendMidi(volumeZero, 3, kT0));
-  ASSERT_TRUE(engine.SendMidi(kNoteOn, 3, kT0));
-  auto muted = Render(kT0, 0.2);
-  EXPECT_LT(Peak(muted, 0, muted.size() / 2), 1e-4);
-  ASSERT_TRUE(engine.SendMidi(gmSystemOn, sizeof gmSystemOn, clock));
-  ASSERT_TRUE(engine.SendMidi(kNoteOn, 3, clock));
-  auto audible = Render(clock, 0.2);
-  EXPECT_GT(Peak(audible, 0, audible.size() / 2), 0.01);
+  const std::vector<std::vector<std::uint8_t>> resets = {
+      {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7},
+      {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7},
+      {0xF0, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7},
+  };
+  for (const auto& reset : resets) {
+    ASSERT_TRUE(engine.SendMidi(volumeZero, 3, clock));
+    ASSERT_TRUE(engine.SendMidi(kNoteOn, 3, clock));
+    auto muted = Render(clock, 0.2);
+    EXPECT_LT(Peak(muted, 0, muted.size() / 2), 1e-4);
+    ASSERT_TRUE(engine.SendMidi(reset.data(), reset.size(), clock));
+    ASSERT_TRUE(engine.SendMidi(kNoteOn, 3, clock));
+    auto audible = Render(clock, 0.2);
+    EXPECT_GT(Peak(audible, 0, audible.size() / 2), 0.01) << "reset message of " << reset.size() << " bytes";
+    engine.ResetSynthesizer();
+    Render(clock, 1.0);
+  }
 }
 
 TEST_F(AudioEngineTest, OfflineRenderingIsDeterministic) {

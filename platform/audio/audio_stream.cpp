@@ -3,13 +3,30 @@
 #include <RtAudio.h>
 #include <alsa/asoundlib.h>
 
+#include <unistd.h>
+
 #include <cstdarg>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <string>
 
 namespace {
 
 void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+// True when some sound system could be there: an ALSA device folder or a
+// PulseAudio (or PipeWire) server socket. Without either, probing RtAudio's
+// back ends only prints connection errors.
+bool SoundSystemPresent() {
+  if (access("/dev/snd", F_OK) == 0) return true;
+  if (std::getenv("PULSE_SERVER") != nullptr) return true;
+  if (const char* runtime = std::getenv("XDG_RUNTIME_DIR")) {
+    if (access((std::string(runtime) + "/pulse/native").c_str(), F_OK) == 0) return true;
+  }
+  const std::string userSocket = "/run/user/" + std::to_string(getuid()) + "/pulse/native";
+  return access(userSocket.c_str(), F_OK) == 0 || access("/var/run/pulse/native", F_OK) == 0;
+}
 
 double FramesToMs(double frames, double rate) { return rate > 0 ? frames * 1000.0 / rate : 0.0; }
 
@@ -43,6 +60,10 @@ bool TAudioStream::Open(TRenderFunction render, std::string& reason) {
   Close();
   SilenceAlsaErrors();
   m_render = std::move(render);
+  if (!SoundSystemPresent()) {
+    reason = "no sound device (neither ALSA devices nor a PulseAudio server)";
+    return false;
+  }
   try {
     m_audio = std::make_unique<RtAudio>();
     m_audio->showWarnings(false);

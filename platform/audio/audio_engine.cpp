@@ -1,0 +1,217 @@
+#include "platform/audio/audio_engine.h"
+
+#include <algorithm>
+#include <thread>
+
+namespace {
+
+constexpr std::int64_t kNsPerSecond = 1'000'000'000;
+// Offsets beyond an hour are clamped so that the frame arithmetic never overflows.
+constexpr std::int64_t kMaxOffsetNs = 3600 * kNsPerSecond;
+// The stream clock follows the steady clock slowly: each callback corrects
+// 1/64 of the difference, which smooths callback jitter but follows drift.
+constexpr std::int64_t kAnchorSmoothing = 64;
+// A larger jump (a stalled device, an underrun) re-anchors at once.
+constexpr std::int64_t kAnchorJumpNs = 50'000'000;
+// How long a reset waits for the audio thread before giving up on a stalled device.
+constexpr auto kResetWaitLimit = std::chrono::milliseconds(250);
+constexpr auto kResetPollInterval = std::chrono::milliseconds(1);
+
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+  std::int64_t q = a / b;
+  if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
+  return q;
+}
+
+std::int64_t NearestBlock(std::int64_t frame) {
+  const std::int64_t block = TSynthesizer::kBlockFrames;
+  return FloorDiv(frame + block / 2, block) * block;
+}
+
+std::int64_t BlockAtOrAfter(std::int64_t frame) {
+  const std::int64_t block = TSynthesizer::kBlockFrames;
+  return FloorDiv(frame + block - 1, block) * block;
+}
+
+std::int64_t SteadyNs(std::chrono::steady_clock::time_point t) {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
+}
+
+TAudioEngineOptions& GlobalOptions() {
+  static TAudioEngineOptions options;
+  return options;
+}
+
+std::chrono::nanoseconds DelayFor(unsigned bufferFrames, unsigned rate) {
+  const auto buffer = std::chrono::nanoseconds(static_cast<std::int64_t>(bufferFrames) * kNsPerSecond / rate);
+  return TAudioEngine::kTimerStep + buffer + TAudioEngine::kSchedulingMargin;
+}
+
+}  // namespace
+
+TAudioEngine::TAudioEngine(TAudioEngineOptions options) : m_options(std::move(options)) {
+  const TStreamSettings requested = TAudioStream::RequestedSettings();
+  m_sampleRate.store(requested.sampleRate);
+  m_schedulingDelayNs.store(DelayFor(requested.bufferFrames, requested.sampleRate).count());
+}
+
+TAudioEngine::~TAudioEngine() {
+  // The callback uses every other member: the stream goes first.
+  if (m_stream) m_stream->Close();
+}
+
+TAudioEngine& TAudioEngine::Global() {
+  static TAudioEngine engine(GlobalOptions());
+  return engine;
+}
+
+void TAudioEngine::SetGlobalOptions(TAudioEngineOptions options) { GlobalOptions() = std::move(options); }
+
+void TAudioEngine::EnsureOutput() {
+  std::lock_guard lock(m_controlMutex);
+  if (m_outputTried) return;
+  m_outputTried = true;
+  if (!m_options.deviceOutput) {
+    m_streamAbsentReason = "device output is switched off";
+    return;
+  }
+  auto stream = std::make_unique<TAudioStream>();
+  std::string reason;
+  // The rate is known only once the device has accepted a setting; nothing is
+  // rendered before the stream's first callback, which reads it after this.
+  if (!stream->Open([this](float* out, unsigned frames) { StreamCallback(out, frames); }, reason)) {
+    m_streamAbsentReason = reason.empty() ? "no audio output device" : reason;
+    return;
+  }
+  m_sampleRate.store(stream->Settings().sampleRate);
+  m_schedulingDelayNs.store(DelayFor(stream->Settings().bufferFrames, stream->Settings().sampleRate).count());
+  m_stream = std::move(stream);
+  m_streamRunning.store(true, std::memory_order_release);
+}
+
+bool TAudioEngine::StreamRunning() const { return m_streamRunning.load(std::memory_order_acquire); }
+
+TStreamSettings TAudioEngine::StreamSettings() const {
+  std::lock_guard lock(m_controlMutex);
+  return m_stream ? m_stream->Settings() : TAudioStream::RequestedSettings();
+}
+
+std::string TAudioEngine::StreamAbsentReason() const {
+  std::lock_guard lock(m_controlMutex);
+  return m_streamAbsentReason;
+}
+
+unsigned TAudioEngine::SampleRate() const {
+  std::lock_guard lock(m_controlMutex);
+  return m_sampleRate.load();
+}
+
+bool TAudioEngine::OpenSynthesizer() {
+  EnsureOutput();
+  std::lock_guard lock(m_controlMutex);
+  if (m_synthOwner) return true;
+  m_synthOwner = TSynthesizer::Create(m_options.soundFontPaths, m_sampleRate.load());
+  if (!m_synthOwner) return false;
+  m_synth.store(m_synthOwner.get(), std::memory_order_release);
+  return true;
+}
+
+std::string TAudioEngine::SoundFontPath() const {
+  std::lock_guard lock(m_controlMutex);
+  return m_synthOwner ? m_synthOwner->SoundFontPath() : std::string();
+}
+
+bool TAudioEngine::SendMidi(const std::uint8_t* bytes, size_t length, TClock::time_point due) {
+  if (!SynthesizerReady()) return false;
+  const std::int64_t startNs = SteadyNs(due) + m_schedulingDelayNs.load(std::memory_order_relaxed);
+  return m_queue.Push(bytes, length, startNs);
+}
+
+void TAudioEngine::ResetSynthesizer() {
+  if (!SynthesizerReady()) return;
+  const std::uint32_t generation = m_queue.RequestReset();
+  if (StreamRunning()) {
+    const auto giveUp = TClock::now() + kResetWaitLimit;
+    while (m_resetAcknowledged.load(std::memory_order_acquire) < generation && TClock::now() < giveUp) {
+      std::this_thread::sleep_for(kResetPollInterval);
+    }
+    return;
+  }
+  std::lock_guard lock(m_renderMutex);
+  ApplyResetIfRequested();
+}
+
+void TAudioEngine::ApplyResetIfRequested() {
+  const std::uint32_t requested = m_queue.ResetRequested();
+  if (requested == m_resetApplied) return;
+  while (const TQueuedMidiEvent* event = m_queue.Front()) {
+    if (event->generation >= requested) break;
+    m_queue.Pop();
+  }
+  if (TSynthesizer* synth = m_synth.load(std::memory_order_acquire)) synth->SilenceAndResetControllers();
+  m_resetApplied = requested;
+  m_resetAcknowledged.store(requested, std::memory_order_release);
+}
+
+std::int64_t TAudioEngine::FramesToNs(std::uint64_t frames) const {
+  const std::uint64_t rate = m_sampleRate.load(std::memory_order_relaxed);
+  return static_cast<std::int64_t>((frames / rate) * kNsPerSecond + (frames % rate) * kNsPerSecond / rate);
+}
+
+void TAudioEngine::RenderBlock(float* interleaved, size_t frames, std::int64_t bufferStartNs) {
+  ApplyResetIfRequested();
+  TSynthesizer* synth = m_synth.load(std::memory_order_acquire);
+  const std::int64_t base = static_cast<std::int64_t>(m_renderedFrames.load(std::memory_order_relaxed));
+  const std::int64_t end = base + static_cast<std::int64_t>(frames);
+  const std::int64_t rate = m_sampleRate.load(std::memory_order_relaxed);
+  std::int64_t position = base;  // absolute frame number of the next frame to render
+  while (position < end) {
+    std::int64_t until = end;
+    // Messages take effect at the synthesizer's block boundaries: each one at
+    // the boundary nearest to its frame, or the next one if that has passed.
+    while (const TQueuedMidiEvent* event = m_queue.Front()) {
+      const std::int64_t offsetNs = std::clamp(event->startNs - bufferStartNs, -kMaxOffsetNs, kMaxOffsetNs);
+      const std::int64_t frame = base + FloorDiv(offsetNs * rate + kNsPerSecond / 2, kNsPerSecond);
+      std::int64_t boundary = NearestBlock(frame);
+      if (boundary < position) boundary = BlockAtOrAfter(position);
+      if (boundary > position) {
+        until = std::min(end, boundary);
+        break;
+      }
+      if (synth != nullptr) synth->Apply(event->bytes.data(), event->length);
+      m_queue.Pop();
+    }
+    float* segment = interleaved + 2 * (position - base);
+    const size_t count = static_cast<size_t>(until - position);
+    if (synth != nullptr) {
+      synth->Render(segment, count);
+    } else {
+      std::fill(segment, segment + 2 * count, 0.0f);
+    }
+    position = until;
+  }
+  m_voice.MixInto(interleaved, frames);
+  for (size_t i = 0; i < 2 * frames; ++i) interleaved[i] = std::clamp(interleaved[i], -1.0f, 1.0f);
+  m_renderedFrames.store(static_cast<std::uint64_t>(end), std::memory_order_release);
+}
+
+void TAudioEngine::StreamCallback(float* interleaved, unsigned frames) {
+  const std::int64_t now = SteadyNs(TClock::now());
+  const std::int64_t rendered = FramesToNs(m_renderedFrames.load(std::memory_order_relaxed));
+  if (!m_anchored) {
+    m_anchorNs = now - rendered;
+    m_anchored = true;
+  } else {
+    const std::int64_t difference = now - (m_anchorNs + rendered);
+    m_anchorNs += (difference > kAnchorJumpNs || difference < -kAnchorJumpNs) ? difference
+                                                                             : difference / kAnchorSmoothing;
+  }
+  RenderBlock(interleaved, frames, m_anchorNs + rendered);
+}
+
+bool TAudioEngine::RenderOffline(float* interleaved, size_t frames, TClock::time_point renderClock) {
+  if (StreamRunning()) return false;
+  std::lock_guard lock(m_renderMutex);
+  RenderBlock(interleaved, frames, SteadyNs(renderClock));
+  return true;
+}

@@ -1,0 +1,119 @@
+// The one audio output of the game: the General MIDI synthesizer and the voice
+// player mixed into one stream, or rendered offline into a buffer when there
+// is no device (tests, the song renderer). MIDI messages are sent from any
+// thread with the moment they were due; each is applied at the matching
+// sample, one fixed scheduling delay later, so the timer step and the buffer
+// size add constant latency but no jitter. The engine owns the synthesizer,
+// the voice player, the message queue and the stream.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/audio/audio_stream.h"
+#include "platform/audio/midi_event_queue.h"
+#include "platform/audio/synthesizer.h"
+#include "platform/audio/voice_player.h"
+
+struct TAudioEngineOptions {
+  // Open the sound device when sound is first needed. Off for tests and
+  // offline renderers, which drive RenderOffline themselves.
+  bool deviceOutput = true;
+  std::vector<std::string> soundFontPaths = DefaultSoundFontPaths();
+};
+
+class TAudioEngine {
+ public:
+  using TClock = std::chrono::steady_clock;
+
+  // The sequencer's timer step, covered by the scheduling delay.
+  static constexpr std::chrono::microseconds kTimerStep{5000};
+  // Room for a late timer callback and for the audio callback's own jitter.
+  static constexpr std::chrono::microseconds kSchedulingMargin{1500};
+
+  explicit TAudioEngine(TAudioEngineOptions options = {});
+  ~TAudioEngine();
+  TAudioEngine(const TAudioEngine&) = delete;
+  TAudioEngine& operator=(const TAudioEngine&) = delete;
+
+  // The game's engine, built with the options set by SetGlobalOptions (or the defaults).
+  static TAudioEngine& Global();
+  // Options for Global; effective only before its first use.
+  static void SetGlobalOptions(TAudioEngineOptions options);
+
+  // Opens the device now when allowed (otherwise on first need). Main thread.
+  void EnsureOutput();
+  bool StreamRunning() const;
+  // The settings of the running stream, or those a stream would be opened with.
+  TStreamSettings StreamSettings() const;
+  // Why there is no stream (empty when it runs or was not tried).
+  std::string StreamAbsentReason() const;
+  unsigned SampleRate() const;
+
+  // ---- synthesizer ----
+  // Loads the SoundFont once (main thread). False when none loads.
+  bool OpenSynthesizer();
+  bool SynthesizerReady() const { return m_synth.load(std::memory_order_acquire) != nullptr; }
+  std::string SoundFontPath() const;
+  // Queues a complete message (channel message or F0 ... F7) due at due.
+  // False when the synthesizer is not open or the message was refused.
+  bool SendMidi(const std::uint8_t* bytes, size_t length, TClock::time_point due);
+  // Drops every queued message, silences every note and resets the
+  // controllers; returns once the synthesizer has done so.
+  void ResetSynthesizer();
+  // Due time to sample offset: the delay from a message's due time to the
+  // moment it is applied.
+  std::chrono::nanoseconds SchedulingDelay() const {
+    return std::chrono::nanoseconds(m_schedulingDelayNs.load(std::memory_order_relaxed));
+  }
+
+  // ---- voice ----
+  TVoicePlayer& Voice() { return m_voice; }
+
+  // ---- offline ----
+  // Renders frames of interleaved stereo whose first sample is at renderClock
+  // (a virtual steady-clock moment); messages are applied at the samples their
+  // due times (plus the delay) fall on. False, with the buffer untouched,
+  // while a device stream runs.
+  bool RenderOffline(float* interleaved, size_t frames, TClock::time_point renderClock);
+  // Frames rendered so far (stream or offline): the synthesizer's block grid
+  // is counted from the first of them.
+  std::uint64_t RenderedFrames() const { return m_renderedFrames.load(std::memory_order_acquire); }
+
+ private:
+  void RenderBlock(float* interleaved, size_t frames, std::int64_t bufferStartNs);
+  void StreamCallback(float* interleaved, unsigned frames);
+  void ApplyResetIfRequested();
+  std::int64_t FramesToNs(std::uint64_t frames) const;
+
+  TAudioEngineOptions m_options;
+  // Set once the device has accepted a rate, before the synthesizer exists.
+  std::atomic<unsigned> m_sampleRate{TAudioStream::kPreferredRate};
+  std::atomic<std::int64_t> m_schedulingDelayNs{0};
+
+  mutable std::mutex m_controlMutex;  // main-thread state: stream, synthesizer loading
+  std::unique_ptr<TAudioStream> m_stream;
+  bool m_outputTried = false;
+  std::string m_streamAbsentReason;
+  std::unique_ptr<TSynthesizer> m_synthOwner;
+  bool m_synthTried = false;
+  std::atomic<TSynthesizer*> m_synth{nullptr};
+  std::atomic<bool> m_streamRunning{false};
+
+  TMidiEventQueue m_queue;
+  TVoicePlayer m_voice;
+
+  // Consumer state (audio thread, or the offline renderer under m_renderMutex).
+  std::mutex m_renderMutex;
+  std::uint32_t m_resetApplied = 0;
+  std::atomic<std::uint32_t> m_resetAcknowledged{0};
+  std::atomic<std::uint64_t> m_renderedFrames{0};
+  bool m_anchored = false;
+  std::int64_t m_anchorNs = 0;  // steady-clock moment of frame 0 of the stream
+};

@@ -1,0 +1,87 @@
+#include "platform/audio/voice_decoder.h"
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+// Zero crossings of the sinc kernel on either side of a sample: 16 gives
+// stop-band rejection well beyond what a voice line needs.
+constexpr int kSincZeroCrossings = 16;
+
+double Sinc(double x) {
+  if (std::fabs(x) < 1e-12) return 1.0;
+  const double px = std::numbers::pi * x;
+  return std::sin(px) / px;
+}
+
+// Blackman window over -1..1.
+double Window(double x) {
+  if (x <= -1.0 || x >= 1.0) return 0.0;
+  const double phase = std::numbers::pi * (x + 1.0);
+  return 0.42 - 0.5 * std::cos(phase) + 0.08 * std::cos(2.0 * phase);
+}
+
+struct TSndFileCloser {
+  void operator()(SNDFILE* file) const { sf_close(file); }
+};
+
+}  // namespace
+
+std::vector<float> ResampleInterleaved(const std::vector<float>& source, int channels,
+                                       unsigned sourceRate, unsigned targetRate) {
+  if (channels <= 0 || sourceRate == 0 || targetRate == 0) return {};
+  if (sourceRate == targetRate) return source;
+  const long long inFrames = static_cast<long long>(source.size()) / channels;
+  const long long outFrames = inFrames * targetRate / sourceRate;
+  std::vector<float> out(static_cast<size_t>(outFrames * channels), 0.0f);
+  const double step = static_cast<double>(sourceRate) / targetRate;  // input frames per output frame
+  const double cutoff = std::min(1.0, static_cast<double>(targetRate) / sourceRate);
+  const double halfWidth = kSincZeroCrossings / cutoff;  // in input frames
+  for (long long j = 0; j < outFrames; ++j) {
+    const double t = j * step;
+    const long long first = std::max(0LL, static_cast<long long>(std::floor(t - halfWidth)) + 1);
+    const long long last = std::min(inFrames - 1, static_cast<long long>(std::floor(t + halfWidth)));
+    for (int c = 0; c < channels; ++c) {
+      double sum = 0.0;
+      double weightSum = 0.0;
+      for (long long i = first; i <= last; ++i) {
+        const double d = t - static_cast<double>(i);
+        const double weight = cutoff * Sinc(cutoff * d) * Window(d / halfWidth);
+        sum += weight * source[static_cast<size_t>(i * channels + c)];
+        weightSum += weight;
+      }
+      // Dividing by the weights keeps a constant signal constant near the edges.
+      out[static_cast<size_t>(j * channels + c)] =
+          static_cast<float>(weightSum > 1e-9 ? sum / weightSum : 0.0);
+    }
+  }
+  return out;
+}
+
+std::unique_ptr<TVoiceBuffer> DecodeVoiceFile(const std::string& path, unsigned targetRate) {
+  SF_INFO info{};
+  std::unique_ptr<SNDFILE, TSndFileCloser> file(sf_open(path.c_str(), SFM_READ, &info));
+  if (!file) return nullptr;
+  if (info.channels <= 0 || info.samplerate <= 0 || info.frames <= 0) return nullptr;
+  if (static_cast<double>(info.frames) / info.samplerate > kMaxVoiceSeconds) return nullptr;
+  std::vector<float> raw(static_cast<size_t>(info.frames) * static_cast<size_t>(info.channels));
+  const sf_count_t read = sf_readf_float(file.get(), raw.data(), info.frames);
+  if (read <= 0) return nullptr;
+  raw.resize(static_cast<size_t>(read) * static_cast<size_t>(info.channels));
+
+  // Mono is heard in both ears; of more channels the first two are kept.
+  std::vector<float> stereo(static_cast<size_t>(read) * 2);
+  for (sf_count_t f = 0; f < read; ++f) {
+    const size_t base = static_cast<size_t>(f) * static_cast<size_t>(info.channels);
+    stereo[2 * f] = raw[base];
+    stereo[2 * f + 1] = info.channels > 1 ? raw[base + 1] : raw[base];
+  }
+  auto buffer = std::make_unique<TVoiceBuffer>();
+  buffer->samples = ResampleInterleaved(stereo, 2, static_cast<unsigned>(info.samplerate), targetRate);
+  if (buffer->samples.empty()) return nullptr;
+  return buffer;
+}

@@ -1,0 +1,23 @@
+// Decodes a voice line from a sound file (libsndfile) into interleaved stereo
+// float at a chosen rate, resampling with a windowed-sinc filter. Any thread;
+// the caller owns the result.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/audio/voice_player.h"
+
+// Longest voice line accepted, in seconds: a larger file is refused rather
+// than filling memory.
+inline constexpr double kMaxVoiceSeconds = 600.0;
+
+// nullptr when the file is missing, unreadable, empty or too long.
+std::unique_ptr<TVoiceBuffer> DecodeVoiceFile(const std::string& path, unsigned targetRate);
+
+// Resamples interleaved audio of channels channels from sourceRate to
+// targetRate. Band-limited: going down, content above the new Nyquist
+// frequency is removed. Equal rates copy.
+std::vector<float> ResampleInterleaved(const std::vector<float>& source, int channels,
+                                       unsigned sourceRate, unsigned targetRate);

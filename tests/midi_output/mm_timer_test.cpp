@@ -1,0 +1,177 @@
+#include "midi/mm_timer.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <latch>
+#include <mutex>
+#include <stdexcept>
+
+namespace {
+
+TEST(MMTimerTest, StartsEnabledWithOneSecondAndNoTimer) {
+  TMMTimer timer;
+  EXPECT_TRUE(timer.Enabled);
+  EXPECT_EQ(timer.Interval, 1000u);
+  EXPECT_EQ(timer.TimerId, 0u);
+  EXPECT_FALSE(timer.Busy);
+  timer.Loaded();  // no handler: still nothing
+  EXPECT_EQ(timer.TimerId, 0u);
+}
+
+TEST(MMTimerTest, EnablingWithoutHandlerStartsNothingAndRaisesNothing) {
+  TMMTimer timer;
+  timer.SetEnabled(false);
+  EXPECT_NO_THROW(timer.SetEnabled(true));
+  EXPECT_EQ(timer.TimerId, 0u);
+}
+
+TEST(MMTimerTest, ElapsedStartsAtZeroAndWrapsAround) {
+  TMMTimer timer;
+  DWORD now = 0xFFFFFFFFu - 15;  // 16 ms before the counter wraps to 0
+  timer.SetTickSource([&] { return now; });
+  EXPECT_EQ(timer.Elapsed(), 0u);
+  EXPECT_TRUE(timer.Started);
+  now = 16;  // 16 ms after it wrapped
+  EXPECT_EQ(timer.Elapsed(), 32u);
+  now += 5;
+  EXPECT_EQ(timer.Elapsed(), 5u);
+  EXPECT_EQ(timer.LastTick, now);
+}
+
+TEST(MMTimerTest, SettingEnabledAgainRestartsTheMeasurement) {
+  TMMTimer timer;
+  DWORD now = 1000;
+  timer.SetTickSource([&] { return now; });
+  timer.Elapsed();
+  now = 1500;
+  timer.SetEnabled(true);  // same value: only Started is cleared
+  EXPECT_FALSE(timer.Started);
+  EXPECT_EQ(timer.Elapsed(), 0u);
+  now = 1507;
+  EXPECT_EQ(timer.Elapsed(), 7u);
+}
+
+TEST(MMTimerTest, HandlerErrorIsCaughtReportedOnceAndBusyEndsFalse) {
+  TMMTimer timer;
+  int calls = 0;
+  timer.OnTimer = [&](TMMTimer*) {
+    ++calls;
+    throw std::runtime_error("tick exploded");
+  };
+  testing::internal::CaptureStderr();
+  EXPECT_NO_THROW(timer.DoTimer());
+  EXPECT_NO_THROW(timer.DoTimer());
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(calls, 2);
+  EXPECT_FALSE(timer.Busy);
+  const size_t first = err.find("tick exploded");
+  ASSERT_NE(first, std::string::npos);
+  EXPECT_EQ(err.find("tick exploded", first + 1), std::string::npos);
+}
+
+TEST(MMTimerTest, NonStandardErrorIsCaughtToo) {
+  TMMTimer timer;
+  timer.OnTimer = [](TMMTimer*) { throw 42; };
+  testing::internal::CaptureStderr();
+  EXPECT_NO_THROW(timer.DoTimer());
+  testing::internal::GetCapturedStderr();
+  EXPECT_FALSE(timer.Busy);
+}
+
+TEST(MMTimerTest, BusyDropsATickArrivingWhileTheHandlerRuns) {
+  TMMTimer timer;
+  int calls = 0;
+  bool busyInside = false;
+  timer.OnTimer = [&](TMMTimer* sender) {
+    ++calls;
+    busyInside = sender->Busy;
+    sender->DoTimer();  // a tick arriving now is dropped, not nested
+  };
+  timer.DoTimer();
+  EXPECT_EQ(calls, 1);
+  EXPECT_TRUE(busyInside);
+  EXPECT_FALSE(timer.Busy);
+}
+
+TEST(MMTimerTest, DoTimerWithoutHandlerDoesNothing) {
+  TMMTimer timer;
+  timer.DoTimer();
+  EXPECT_FALSE(timer.Busy);
+}
+
+TEST(MMTimerTest, RunsAndStopsFromInsideItsCallback) {
+  TMMTimer timer;
+  timer.SetEnabled(false);
+  timer.SetInterval(1);
+  std::latch stopped(1);
+  int calls = 0;
+  DWORD firstElapsed = 1;
+  timer.OnTimer = [&](TMMTimer* sender) {
+    const DWORD elapsed = sender->Elapsed();
+    if (++calls == 1) firstElapsed = elapsed;
+    if (calls == 3) {
+      sender->SetEnabled(false);  // the song ended inside the tick
+      stopped.count_down();
+    }
+  };
+  timer.SetEnabled(true);
+  EXPECT_NE(timer.TimerId, 0u);
+  stopped.wait();
+  EXPECT_EQ(timer.TimerId, 0u);
+  EXPECT_FALSE(timer.Enabled);
+  EXPECT_EQ(firstElapsed, 0u);  // the first tick after enabling gets 0
+  // Enabling again from this thread starts a new timer.
+  std::latch again(1);
+  timer.OnTimer = [&](TMMTimer*) { again.count_down(); };
+  timer.SetEnabled(true);
+  again.wait();
+  timer.SetEnabled(false);
+  EXPECT_EQ(timer.TimerId, 0u);
+}
+
+TEST(MMTimerTest, IntervalZeroStopsAndANewIntervalRestarts) {
+  TMMTimer timer;
+  timer.SetEnabled(false);
+  timer.OnTimer = [](TMMTimer*) {};
+  timer.SetInterval(5);
+  timer.SetEnabled(true);
+  const UINT first = timer.TimerId;
+  ASSERT_NE(first, 0u);
+  timer.SetInterval(7);
+  EXPECT_NE(timer.TimerId, 0u);
+  EXPECT_NE(timer.TimerId, first);
+  timer.SetInterval(0);
+  EXPECT_EQ(timer.TimerId, 0u);
+}
+
+TEST(MMTimerTest, DisablingFromTheOwnerWaitsForTheTickInProgress) {
+  TMMTimer timer;
+  timer.SetEnabled(false);
+  timer.SetInterval(1);
+  std::mutex mutex;
+  std::condition_variable cv;
+  bool entered = false;
+  bool release = false;
+  bool finished = false;
+  timer.OnTimer = [&](TMMTimer*) {
+    std::unique_lock lock(mutex);
+    if (entered) return;
+    entered = true;
+    cv.notify_all();
+    cv.wait(lock, [&] { return release; });
+    finished = true;
+  };
+  timer.SetEnabled(true);
+  {
+    std::unique_lock lock(mutex);
+    cv.wait(lock, [&] { return entered; });
+    release = true;
+  }
+  cv.notify_all();
+  timer.SetEnabled(false);
+  std::lock_guard lock(mutex);
+  EXPECT_TRUE(finished);
+}
+
+}  // namespace

@@ -19,6 +19,10 @@
 #include <cmath>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // ---------------------------------------------------------------------------
@@ -63,9 +67,26 @@ struct TPlane {
   double At(double x, double y) const { return A * x + B * y + C; }
 };
 
+#if defined(__SSE2__)
+// Rounded x / 255 in every 16-bit lane, for x <= 65025.
+inline __m128i Div255Epu16(__m128i x) {
+  const __m128i t = _mm_add_epi16(x, _mm_set1_epi16(128));
+  return _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
+}
+#endif
+
+// The product of two colours, channel by channel: rounded x * y / 255.
 inline uint32_t Mul4(uint32_t x, uint32_t y) {
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i a = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(x)), zero);
+  const __m128i b = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(y)), zero);
+  const __m128i p = Div255Epu16(_mm_mullo_epi16(a, b));
+  return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(p, zero)));
+#else
   return (Mul255(x >> 24, y >> 24) << 24) | (Mul255((x >> 16) & 255, (y >> 16) & 255) << 16) |
          (Mul255((x >> 8) & 255, (y >> 8) & 255) << 8) | Mul255(x & 255, y & 255);
+#endif
 }
 
 // ---------------------------------------------------------------------------
@@ -105,6 +126,10 @@ struct TSpanSetup {
   int texW = 0, texH = 0, texPitch = 0;
   DWORD addressU = D3DTADDRESS_WRAP, addressV = D3DTADDRESS_WRAP;
   bool inside = false;  // every tap of the span lies inside the texture: no addressing needed
+  // Spans along a texel row (v constant, inside): the rows and the vertical weight.
+  const uint32_t* row0 = nullptr;
+  const uint32_t* row1 = nullptr;
+  uint32_t fy = 0;
   // affine: 16.16 texel coordinates and colours
   int64_t u = 0, du = 0, v = 0, dv = 0;
   int32_t c[4] = {}, dc[4] = {};  // a, r, g, b
@@ -130,6 +155,7 @@ struct TTriangleSetup {
   TSpanSetup span;  // constant parts; per-row parts filled by DrawSpans
   using TShadeFn = void (*)(const TSpanSetup&, uint32_t*, int);
   TShadeFn shade = nullptr;
+  TShadeFn shadeRow = nullptr;  // the variant for spans along one texel row
 };
 
 namespace {
@@ -165,7 +191,53 @@ inline uint32_t FetchBilinear(const TSpanSetup& s, int64_t fu, int64_t fv) {
   }
   const uint32_t* r0 = s.tex + static_cast<std::ptrdiff_t>(v0) * s.texPitch;
   const uint32_t* r1 = s.tex + static_cast<std::ptrdiff_t>(v1) * s.texPitch;
+#if defined(__SSE2__)
+  // Each row's two texels in eight 16-bit lanes, weighted 256 - fx and fx,
+  // then the two rows weighted 256 - fy and fy (every sum stays below 65536).
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i top = _mm_unpacklo_epi8(
+      _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(r0[u0])), _mm_cvtsi32_si128(static_cast<int>(r0[u1]))),
+      zero);
+  const __m128i bottom = _mm_unpacklo_epi8(
+      _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(r1[u0])), _mm_cvtsi32_si128(static_cast<int>(r1[u1]))),
+      zero);
+  const auto wx0 = static_cast<short>(256 - fx), wx1 = static_cast<short>(fx);
+  const __m128i wx = _mm_set_epi16(wx1, wx1, wx1, wx1, wx0, wx0, wx0, wx0);
+  const __m128i pt = _mm_mullo_epi16(top, wx);
+  const __m128i pb = _mm_mullo_epi16(bottom, wx);
+  const __m128i rowTop = _mm_srli_epi16(_mm_add_epi16(pt, _mm_srli_si128(pt, 8)), 8);
+  const __m128i rowBottom = _mm_srli_epi16(_mm_add_epi16(pb, _mm_srli_si128(pb, 8)), 8);
+  const __m128i vy = _mm_add_epi16(_mm_mullo_epi16(rowTop, _mm_set1_epi16(static_cast<short>(256 - fy))),
+                                   _mm_mullo_epi16(rowBottom, _mm_set1_epi16(static_cast<short>(fy))));
+  return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(_mm_srli_epi16(vy, 8), zero)));
+#else
   return Lerp(Lerp(r0[u0], r0[u1], fx), Lerp(r1[u0], r1[u1], fx), fy);
+#endif
+}
+
+// A tap on a span with constant v that stays inside the texture.
+inline uint32_t FetchPointRow(const TSpanSetup& s, int64_t fu) { return s.row0[fu >> kFrac]; }
+
+inline uint32_t FetchBilinearRow(const TSpanSetup& s, int64_t fu) {
+  const int64_t su = fu - (int64_t{1} << (kFrac - 1));
+  const auto u0 = static_cast<int>(su >> kFrac);
+  const auto fx = static_cast<uint32_t>((su >> (kFrac - 8)) & 255);
+#if defined(__SSE2__)
+  // Both columns blended vertically at once, then the two columns.
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i a = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(s.row0 + u0)), zero);
+  const __m128i b = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(s.row1 + u0)), zero);
+  const __m128i vert = _mm_srli_epi16(
+      _mm_add_epi16(_mm_mullo_epi16(a, _mm_set1_epi16(static_cast<short>(256 - s.fy))),
+                    _mm_mullo_epi16(b, _mm_set1_epi16(static_cast<short>(s.fy)))),
+      8);
+  const auto wx0 = static_cast<short>(256 - fx), wx1 = static_cast<short>(fx);
+  const __m128i p = _mm_mullo_epi16(vert, _mm_set_epi16(wx1, wx1, wx1, wx1, wx0, wx0, wx0, wx0));
+  const __m128i h = _mm_srli_epi16(_mm_add_epi16(p, _mm_srli_si128(p, 8)), 8);
+  return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(h, zero)));
+#else
+  return Lerp(Lerp(s.row0[u0], s.row0[u0 + 1], fx), Lerp(s.row1[u0], s.row1[u0 + 1], fx), s.fy);
+#endif
 }
 
 inline uint32_t ClampChannel(int32_t fixed) {
@@ -181,6 +253,8 @@ void ShadeAffine(const TSpanSetup& s, uint32_t* out, int count) {
     uint32_t t = 0;
     if constexpr (TexMode == 1) t = FetchPoint(s, u, v);
     if constexpr (TexMode == 2) t = FetchBilinear(s, u, v);
+    if constexpr (TexMode == 3) t = FetchPointRow(s, u);
+    if constexpr (TexMode == 4) t = FetchBilinearRow(s, u);
     uint32_t c = 0;
     if constexpr (Gouraud) {
       c = (ClampChannel(ca) << 24) | (ClampChannel(cr) << 16) | (ClampChannel(cg) << 8) | ClampChannel(cb);
@@ -237,13 +311,17 @@ void ShadePerspective(const TSpanSetup& s, uint32_t* out, int count) {
 
 using TShadeFn = TTriangleSetup::TShadeFn;
 
-constexpr TShadeFn kShadeAffine[3][2][2] = {
+constexpr TShadeFn kShadeAffine[5][2][2] = {
     {{ShadeAffine<0, false, false>, ShadeAffine<0, false, true>},
      {ShadeAffine<0, true, false>, ShadeAffine<0, true, true>}},
     {{ShadeAffine<1, false, false>, ShadeAffine<1, false, true>},
      {ShadeAffine<1, true, false>, ShadeAffine<1, true, true>}},
     {{ShadeAffine<2, false, false>, ShadeAffine<2, false, true>},
      {ShadeAffine<2, true, false>, ShadeAffine<2, true, true>}},
+    {{ShadeAffine<3, false, false>, ShadeAffine<3, false, true>},
+     {ShadeAffine<3, true, false>, ShadeAffine<3, true, true>}},
+    {{ShadeAffine<4, false, false>, ShadeAffine<4, false, true>},
+     {ShadeAffine<4, true, false>, ShadeAffine<4, true, true>}},
 };
 constexpr TShadeFn kShadePerspective[3][2] = {
     {ShadePerspective<0, false>, ShadePerspective<0, true>},
@@ -271,22 +349,18 @@ inline uint32_t Factor(DWORD f, uint32_t s, uint32_t d, int ch) {
   }
 }
 
-inline uint32_t Term(DWORD f, uint32_t value, uint32_t factor) {
-  if (f == D3DBLEND_ZERO) return 0;
-  if (f == D3DBLEND_ONE) return value;
-  return Mul255(value, factor);
+// One channel of s * sf + d * df, rounded once and clamped.
+template <DWORD Src, DWORD Dst>
+inline uint32_t BlendChannel(uint32_t s, uint32_t d, int ch) {
+  const uint32_t sum = ((s >> ch) & 255) * Factor(Src, s, d, ch) + ((d >> ch) & 255) * Factor(Dst, s, d, ch);
+  const uint32_t r = (sum + 127) / 255;
+  return r > 255 ? 255 : r;
 }
 
 template <DWORD Src, DWORD Dst>
 inline uint32_t BlendAddPixel(uint32_t s, uint32_t d) {
-  uint32_t out = 0;
-  for (int ch = 0; ch < 32; ch += 8) {
-    const uint32_t sv = (s >> ch) & 255;
-    const uint32_t dv = (d >> ch) & 255;
-    const uint32_t r = Term(Src, sv, Factor(Src, s, d, ch)) + Term(Dst, dv, Factor(Dst, s, d, ch));
-    out |= (r > 255 ? 255 : r) << ch;
-  }
-  return out;
+  return BlendChannel<Src, Dst>(s, d, 0) | (BlendChannel<Src, Dst>(s, d, 8) << 8) |
+         (BlendChannel<Src, Dst>(s, d, 16) << 16) | (BlendChannel<Src, Dst>(s, d, 24) << 24);
 }
 
 template <DWORD Src, DWORD Dst>
@@ -300,22 +374,33 @@ void BlendAdd(const TRasterState&, const uint32_t* src, const uint8_t* mask, uin
   }
 }
 
-// The source-alpha blend every translucent sprite uses, two channels at a time.
+// The source-alpha blend every translucent sprite uses.
 void BlendSrcAlphaInvSrcAlpha(const TRasterState&, const uint32_t* src, const uint8_t* mask, uint32_t* dst,
                               int count) {
-  for (int i = 0; i < count; ++i) {
+  int i = 0;
+#if defined(__SSE2__)
+  if (mask == nullptr) {
+    // Two pixels per 128-bit half: s * a + d * (255 - a) <= 65025 fits a lane.
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i full = _mm_set1_epi16(255);
+    for (; i + 4 <= count; i += 4) {
+      const __m128i s4 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+      const __m128i d4 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+      __m128i out[2];
+      for (int half = 0; half < 2; ++half) {
+        const __m128i s = half == 0 ? _mm_unpacklo_epi8(s4, zero) : _mm_unpackhi_epi8(s4, zero);
+        const __m128i d = half == 0 ? _mm_unpacklo_epi8(d4, zero) : _mm_unpackhi_epi8(d4, zero);
+        const __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xFF), 0xFF);
+        const __m128i sum = _mm_add_epi16(_mm_mullo_epi16(s, a), _mm_mullo_epi16(d, _mm_sub_epi16(full, a)));
+        out[half] = Div255Epu16(sum);
+      }
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_packus_epi16(out[0], out[1]));
+    }
+  }
+#endif
+  for (; i < count; ++i) {
     if (mask != nullptr && !mask[i]) continue;
-    const uint32_t s = src[i];
-    const uint32_t a = s >> 24;
-    if (a == 255) {
-      dst[i] = s;
-      continue;
-    }
-    if (a == 0) {
-      // s * 0 + d * 255 / 255: the destination's colour, alpha 0 + d.a
-      continue;
-    }
-    dst[i] = BlendAddPixel<D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA>(s, dst[i]);
+    dst[i] = BlendAddPixel<D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA>(src[i], dst[i]);
   }
 }
 
@@ -326,15 +411,15 @@ void BlendGeneric(const TRasterState& st, const uint32_t* src, const uint8_t* ma
     const uint32_t d = dst[i];
     uint32_t out = 0;
     for (int ch = 0; ch < 32; ch += 8) {
-      const int32_t a = static_cast<int32_t>(Term(st.SrcBlend, (s >> ch) & 255, Factor(st.SrcBlend, s, d, ch)));
-      const int32_t b = static_cast<int32_t>(Term(st.DestBlend, (d >> ch) & 255, Factor(st.DestBlend, s, d, ch)));
+      const auto a = static_cast<int32_t>(((s >> ch) & 255) * Factor(st.SrcBlend, s, d, ch));
+      const auto b = static_cast<int32_t>(((d >> ch) & 255) * Factor(st.DestBlend, s, d, ch));
       int32_t r;
       switch (st.BlendOp) {
-        case D3DBLENDOP_SUBTRACT: r = a - b; break;
-        case D3DBLENDOP_REVSUBTRACT: r = b - a; break;
-        case D3DBLENDOP_MIN: r = std::min((s >> ch) & 255, (d >> ch) & 255); break;
-        case D3DBLENDOP_MAX: r = std::max((s >> ch) & 255, (d >> ch) & 255); break;
-        default: r = a + b; break;
+        case D3DBLENDOP_SUBTRACT: r = (a - b + (a >= b ? 127 : -127)) / 255; break;
+        case D3DBLENDOP_REVSUBTRACT: r = (b - a + (b >= a ? 127 : -127)) / 255; break;
+        case D3DBLENDOP_MIN: r = static_cast<int32_t>(std::min((s >> ch) & 255, (d >> ch) & 255)); break;
+        case D3DBLENDOP_MAX: r = static_cast<int32_t>(std::max((s >> ch) & 255, (d >> ch) & 255)); break;
+        default: r = (a + b + 127) / 255; break;
       }
       out |= static_cast<uint32_t>(std::clamp(r, 0, 255)) << ch;
     }
@@ -449,6 +534,32 @@ void TRasterizer::Prepare(const TRasterState& state, const TRasterTarget& target
 }
 
 void TRasterizer::DrawTriangle(const TRasterVertex& a, const TRasterVertex& b, const TRasterVertex& c) {
+  DrawTriangleOrRectangle(a, b, c, false);
+}
+
+void TRasterizer::DrawStripQuad(const TRasterVertex& v0, const TRasterVertex& v1, const TRasterVertex& v2,
+                                const TRasterVertex& v3) {
+  // An axis-aligned rectangle whose attributes form one plane (a sprite) is
+  // drawn as one shape: the two triangles' union under the fill convention is
+  // exactly the centres in [left, right) x [top, bottom), and one set-up and
+  // one span per row replace two.
+  const auto snap = [](float f) { return std::llround(static_cast<double>(f) * kSubPixelOne); };
+  const bool aligned = snap(v0.Y) == snap(v1.Y) && snap(v2.Y) == snap(v3.Y) && snap(v0.X) == snap(v2.X) &&
+                       snap(v1.X) == snap(v3.X);
+  const bool planar = v0.Diffuse == v1.Diffuse && v1.Diffuse == v2.Diffuse && v2.Diffuse == v3.Diffuse &&
+                      v0.Rhw == v1.Rhw && v1.Rhw == v2.Rhw && v2.Rhw == v3.Rhw && v0.Z == v1.Z && v1.Z == v2.Z &&
+                      v2.Z == v3.Z && v3.U == v1.U + v2.U - v0.U && v3.V == v1.V + v2.V - v0.V;
+  if (aligned && planar && std::fabs(v0.X) < kGuardBandPixels && std::fabs(v3.X) < kGuardBandPixels &&
+      std::fabs(v0.Y) < kGuardBandPixels && std::fabs(v3.Y) < kGuardBandPixels) {
+    DrawTriangleOrRectangle(v0, v1, v2, true);
+    return;
+  }
+  DrawTriangle(v0, v1, v2);
+  DrawTriangle(v2, v1, v3);
+}
+
+void TRasterizer::DrawTriangleOrRectangle(const TRasterVertex& a, const TRasterVertex& b, const TRasterVertex& c,
+                                          bool rectangle) {
   const TRasterVertex* v[3] = {&a, &b, &c};
   for (const TRasterVertex* p : v) {
     if (!(std::fabs(p->X) < kGuardBandPixels) || !(std::fabs(p->Y) < kGuardBandPixels)) return;
@@ -477,9 +588,12 @@ void TRasterizer::DrawTriangle(const TRasterVertex& a, const TRasterVertex& b, c
   const int64_t minX = std::min({fx[0], fx[1], fx[2]});
   const int64_t maxX = std::max({fx[0], fx[1], fx[2]});
   tri.yMin = static_cast<int>(std::max<int64_t>(-FloorDiv(-minY, kSubPixelOne), m_state.ClipTop));
-  tri.yMax = static_cast<int>(std::min<int64_t>(FloorDiv(maxY, kSubPixelOne), m_state.ClipBottom - 1));
+  // A rectangle covers [min, max): its last row and column are the centres below max.
+  const int64_t lastY = rectangle ? -FloorDiv(-maxY, kSubPixelOne) - 1 : FloorDiv(maxY, kSubPixelOne);
+  const int64_t lastX = rectangle ? -FloorDiv(-maxX, kSubPixelOne) - 1 : FloorDiv(maxX, kSubPixelOne);
+  tri.yMax = static_cast<int>(std::min<int64_t>(lastY, m_state.ClipBottom - 1));
   tri.xClipMin = static_cast<int>(std::max<int64_t>(-FloorDiv(-minX, kSubPixelOne), m_state.ClipLeft));
-  tri.xClipMax = static_cast<int>(std::min<int64_t>(FloorDiv(maxX, kSubPixelOne), m_state.ClipRight - 1));
+  tri.xClipMax = static_cast<int>(std::min<int64_t>(lastX, m_state.ClipRight - 1));
   if (tri.yMin > tri.yMax || tri.xClipMin > tri.xClipMax) return;
 
   // Edge a->b: E(P) = dx * (Py - ay) - dy * (Px - ax), interior E > 0; the
@@ -493,7 +607,11 @@ void TRasterizer::DrawTriangle(const TRasterVertex& a, const TRasterVertex& b, c
     // K(py) = dx * (py * 256 - ay) + dy * ax - bias; inside when K - dy * 256 * px >= 0.
     const int64_t k0 = dx * (int64_t{tri.yMin} * kSubPixelOne - fy[i]) + dy * fx[i] - bias;
     const int64_t kStep = dx * kSubPixelOne;
-    if (dy == 0) {
+    if (rectangle) {
+      tri.edgeKind[e] = 0;  // the bounds above are the whole coverage
+      tri.horizontalK[e] = 0;
+      tri.horizontalStep[e] = 0;
+    } else if (dy == 0) {
       tri.edgeKind[e] = 0;
       tri.horizontalK[e] = k0;
       tri.horizontalStep[e] = kStep;
@@ -580,6 +698,7 @@ void TRasterizer::DrawTriangle(const TRasterVertex& a, const TRasterVertex& b, c
     tri.shade = kShadePerspective[tri.texMode][multiply ? 1 : 0];
   } else {
     tri.shade = kShadeAffine[tri.texMode][tri.gouraud ? 1 : 0][multiply ? 1 : 0];
+    if (tri.texMode != 0) tri.shadeRow = kShadeAffine[tri.texMode + 2][tri.gouraud ? 1 : 0][multiply ? 1 : 0];
   }
   DrawSpans(tri);
 }
@@ -639,7 +758,11 @@ void TRasterizer::DrawSpans(const TTriangleSetup& triIn) {
         }
       }
     }
-    tri.shade(s, m_src.data(), count);
+    if (tri.shadeRow != nullptr && s.dv == 0) {
+      ShadeAlongRow(tri, s, count);
+    } else {
+      tri.shade(s, m_src.data(), count);
+    }
     const uint8_t* mask = nullptr;
     if (m_testsActive) {
       if (RunDepthAndAlphaTests(tri, y, x0, count) == 0) continue;
@@ -648,6 +771,55 @@ void TRasterizer::DrawSpans(const TTriangleSetup& triIn) {
     uint32_t* dst = m_target.Pixels + static_cast<std::ptrdiff_t>(y) * m_target.PitchPixels + x0;
     m_blend(m_state, m_src.data(), mask, dst, count);
     m_pixelsDrawn += static_cast<uint64_t>(count);
+  }
+}
+
+void TRasterizer::ShadeAlongRow(const TTriangleSetup& tri, TSpanSetup s, int count) {
+  // v is constant: when its taps are inside the texture, the pixels whose u
+  // taps are inside too take the row routine, the rest the general one.
+  const bool bilinear = tri.texMode == 2;
+  const int64_t half = bilinear ? (int64_t{1} << (kFrac - 1)) : 0;
+  const int64_t sv = s.v - half;
+  const int64_t lastTap = bilinear ? 1 : 0;
+  if ((sv >> kFrac) < 0 || (sv >> kFrac) + lastTap >= s.texH) {
+    tri.shade(s, m_src.data(), count);
+    return;
+  }
+  // Pixel i is inside when 0 <= u + i * du - half < (texW - lastTap) << 16.
+  const int64_t lo = half - s.u;                                        // need i * du >= lo
+  const int64_t hi = ((int64_t{s.texW} - lastTap) << kFrac) + half - s.u;  // need i * du < hi
+  int64_t first = 0, last = count - 1;
+  if (s.du > 0) {
+    first = std::max<int64_t>(0, -FloorDiv(-lo, s.du));
+    last = std::min<int64_t>(last, FloorDiv(hi - 1, s.du));
+  } else if (s.du < 0) {
+    first = std::max<int64_t>(0, -FloorDiv(hi - 1, -s.du));
+    last = std::min<int64_t>(last, FloorDiv(-lo, -s.du));
+  } else if (lo > 0 || hi <= 0) {
+    first = count;
+  }
+  if (first > last) {
+    tri.shade(s, m_src.data(), count);
+    return;
+  }
+  const auto f = static_cast<int>(first), l = static_cast<int>(last);
+  if (f > 0) tri.shade(s, m_src.data(), f);
+  TSpanSetup row = s;
+  row.u = s.u + s.du * f;
+  row.row0 = s.tex + static_cast<std::ptrdiff_t>(sv >> kFrac) * s.texPitch;
+  row.row1 = row.row0 + (bilinear ? s.texPitch : 0);
+  row.fy = static_cast<uint32_t>((sv >> (kFrac - 8)) & 255);
+  if (tri.gouraud) {
+    for (int k = 0; k < 4; ++k) row.c[k] = s.c[k] + s.dc[k] * f;
+  }
+  tri.shadeRow(row, m_src.data() + f, l - f + 1);
+  if (l + 1 < count) {
+    TSpanSetup rest = s;
+    rest.u = s.u + s.du * (l + 1);
+    if (tri.gouraud) {
+      for (int k = 0; k < 4; ++k) rest.c[k] = s.c[k] + s.dc[k] * (l + 1);
+    }
+    tri.shade(rest, m_src.data() + l + 1, count - l - 1);
   }
 }
 

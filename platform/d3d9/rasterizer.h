@@ -65,6 +65,7 @@ inline uint32_t Mul255(uint32_t a, uint32_t b) {
 }
 
 struct TTriangleSetup;
+struct TSpanSetup;
 
 class TRasterizer {
  public:
@@ -78,6 +79,10 @@ class TRasterizer {
   // (the first one supplies the colour under flat shading).
   void DrawTriangle(const TRasterVertex& v0, const TRasterVertex& v1, const TRasterVertex& v2);
 
+  // A two-triangle strip (v0 v1 v2, then v2 v1 v3), as a quad is drawn.
+  void DrawStripQuad(const TRasterVertex& v0, const TRasterVertex& v1, const TRasterVertex& v2,
+                     const TRasterVertex& v3);
+
   // Pixels that reached the blending stage since construction (benchmarks).
   uint64_t PixelsDrawn() const { return m_pixelsDrawn; }
 
@@ -85,7 +90,10 @@ class TRasterizer {
                             int count);
 
  private:
+  void DrawTriangleOrRectangle(const TRasterVertex& a, const TRasterVertex& b, const TRasterVertex& c,
+                               bool rectangle);
   void DrawSpans(const TTriangleSetup& tri);
+  void ShadeAlongRow(const TTriangleSetup& tri, TSpanSetup s, int count);
   // Fills m_mask for the span; returns how many pixels pass.
   int RunDepthAndAlphaTests(const TTriangleSetup& tri, int y, int x0, int count);
 

@@ -451,6 +451,10 @@ HRESULT TSoftDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT Primit
 
   const auto* base = static_cast<const uint8_t*>(pVertexStreamZeroData);
   const auto vertex = [&](UINT i) { return ReadVertex(base + static_cast<size_t>(i) * VertexStreamZeroStride, layout); };
+  if (PrimitiveType == D3DPT_TRIANGLESTRIP && PrimitiveCount == 2) {
+    m_rasterizer.DrawStripQuad(vertex(0), vertex(1), vertex(2), vertex(3));
+    return D3D_OK;
+  }
   for (UINT p = 0; p < PrimitiveCount; ++p) {
     switch (PrimitiveType) {
       case D3DPT_TRIANGLELIST:

@@ -26,12 +26,13 @@ uint32_t ExpectedFactor(DWORD f, uint32_t s, uint32_t d, int shift) {
   }
 }
 
+// s * sf + d * df per channel, rounded once, clamped to 255.
 uint32_t ExpectedBlend(DWORD src, DWORD dst, uint32_t s, uint32_t d) {
   uint32_t out = 0;
   for (int shift = 0; shift < 32; shift += 8) {
-    const uint32_t r =
-        ExpectedMul(Channel(s, shift), ExpectedFactor(src, s, d, shift)) + ExpectedMul(Channel(d, shift), ExpectedFactor(dst, s, d, shift));
-    out |= std::min<uint32_t>(r, 255) << shift;
+    const double exact = (Channel(s, shift) * ExpectedFactor(src, s, d, shift) +
+                          Channel(d, shift) * ExpectedFactor(dst, s, d, shift)) / 255.0;
+    out |= std::min<uint32_t>(static_cast<uint32_t>(std::lround(exact)), 255) << shift;
   }
   return out;
 }

@@ -17,4 +17,5 @@ ctest --test-dir build --output-on-failure -j"$jobs" --timeout 600
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPLUV_SANITIZE=ON -DPLUV_BENCH=OFF
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp" \
   ctest --test-dir build-asan --output-on-failure -j"$jobs" --timeout 900

@@ -28,8 +28,14 @@ function(pluv_add_test)
     PLUV_CORPUS_DIR="${CMAKE_SOURCE_DIR}/../shared/corpus"
     PLUV_BIN_DIR="${PLUV_BIN_DIR}")
   set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  # gtest_discover_tests cannot carry a list of environment entries through
+  # its generated script, so the entries are compiled into the test program
+  # and set by test_environment.cpp before any test runs.
+  string(REPLACE ";" "|" envText "${T_ENV}")
+  target_sources(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/cmake/test_environment.cpp)
+  target_compile_definitions(${T_NAME} PRIVATE PLUV_TEST_ENV="${envText}")
   gtest_discover_tests(${T_NAME}
     WORKING_DIRECTORY ${PLUV_BIN_DIR}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${T_ENV}" LABELS "${T_LABELS}")
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS "${T_LABELS}")
 endfunction()

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 TEST(Paths, WindowsNamesBecomeRelativeSlashNames) {
   EXPECT_EQ(TranslatePath("bmp\\ball.bmp"), "bmp/ball.bmp");
   EXPECT_EQ(TranslatePath("dat\\tutorialmid.dat"), "dat/tutorialmid.dat");
@@ -19,4 +21,11 @@ TEST(Paths, ExecutableDirHoldsTheRunningTest) {
   EXPECT_EQ(dir.back(), '/');
   EXPECT_EQ(ExecutablePath().rfind(dir, 0), 0u);
   EXPECT_EQ(ExtractFileName("a/b\\c.mid"), "c.mid");
+}
+
+TEST(TestHarness, PassesEveryEnvironmentEntryToTheTests) {
+  // The test helper must hand each ENV entry to the test process.
+  ASSERT_NE(std::getenv("PLUV_ENV_PROBE"), nullptr);
+  EXPECT_STREQ(std::getenv("PLUV_ENV_PROBE2"), "2");
+  EXPECT_STREQ(std::getenv("QT_QPA_PLATFORM"), "offscreen");
 }

@@ -88,14 +88,15 @@ void TForm1::FormCreate() {
   m_menu->SetChecked("VoiceOFF", !m_menu->Checked("VoiceON"));
   Randomize();
   const std::string greeting = GreetingVoice(m_menu->Checked("VoiceON"), PlayCount());
-  if (!greeting.empty()) PlayVoice(greeting);
+  if (!greeting.empty()) PlayVoiceLine(greeting);
   m_menu->ApplyVisibility(PlayCount());
   setAcceptDrops(m_menu->OpenVisible());
 }
 
 bool TForm1::FormCloseQuery() {
-  if (TutorialSong && m_menu->Checked("VoiceON") && m_playVoice) {
-    PlayVoice(kFarewellVoice);
+  // Without a sound output there is nothing to wait for.
+  if (TutorialSong && m_menu->Checked("VoiceON") && VoiceLineOutputAttached()) {
+    PlayVoiceLine(kFarewellVoice);
     // The farewell is heard to its end before the window goes. The loop
     // keeps running (a window that stops answering for six seconds is
     // flagged as hung by the desktop), but the window takes no input.
@@ -145,10 +146,6 @@ bool TForm1::event(QEvent* event) {
 }
 
 void TForm1::DisplayHint(const QString& hint) { m_statusBar->SetPanelText(kHintPanel, hint); }
-
-void TForm1::PlayVoice(const std::string& name) {
-  if (m_playVoice) m_playVoice(name);
-}
 
 int TForm1::PlayCount() const { return m_player != nullptr ? m_player->PlayCount() : m_playCount; }
 

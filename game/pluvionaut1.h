@@ -66,8 +66,6 @@ class TForm1 : public QMainWindow {
 
   // The sequencer, once there is one (not owned; nullptr detaches).
   void SetPlayer(TWindowPlayer* player) { m_player = player; }
-  // Plays a voice line by its Windows-style relative name, asynchronously.
-  void SetVoicePlayer(std::function<void(const std::string&)> playVoice) { m_playVoice = std::move(playVoice); }
   // Shows an error box (text, caption); a message box by default.
   void SetErrorBox(std::function<void(const QString&, const QString&)> errorBox) { m_errorBox = std::move(errorBox); }
   // Asks for a song file; empty when cancelled. The file dialog by default.
@@ -97,7 +95,6 @@ class TForm1 : public QMainWindow {
   bool FormCloseQuery();
   void FormClose();
   void ConnectMenuHandlers();
-  void PlayVoice(const std::string& name);
   void UpdateStatusReadouts();
   QString ChooseSongFile();
   static QStringList LocalFiles(const QMimeData* mime);
@@ -109,7 +106,6 @@ class TForm1 : public QMainWindow {
   std::unique_ptr<TIdleDriver> m_idle;
   TCursorPublisher* m_cursor = nullptr;
   TWindowPlayer* m_player = nullptr;
-  std::function<void(const std::string&)> m_playVoice;
   std::function<void(const QString&, const QString&)> m_errorBox;
   std::function<QString()> m_chooseFile;
   QString m_hint;

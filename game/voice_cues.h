@@ -4,6 +4,7 @@
 // timer thread). Names are the game's Windows-style relative names.
 #pragma once
 
+#include <functional>
 #include <string>
 
 inline constexpr char kFarewellVoice[] = "wav\\KaerunoA@08.wav";
@@ -19,3 +20,10 @@ std::string CountInVoice();
 // End of a game with at least one judged drop (voice on): a cheer for 90 %
 // Good or better, else one of two lines at random.
 std::string EndOfGameVoice(int goodCount, int badCount);
+
+// Plays a voice line asynchronously (a new line replaces one still playing)
+// through the attached output; nothing when none is attached. The game's
+// output is the multimedia layer's sndPlaySoundA; tests attach a recorder.
+void PlayVoiceLine(const std::string& name);
+void SetVoiceLineOutput(std::function<void(const std::string&)> output);
+bool VoiceLineOutputAttached();

@@ -18,12 +18,9 @@
 #include "game/status_bar.h"
 #include "game/voice_cues.h"
 #include "game/window_player.h"
-#include "platform/kernel/paths.h"
-
-#if PLUV_HAVE_PROFILE
 #include "game/settings.h"
+#include "platform/kernel/paths.h"
 #include "platform/kernel/profile.h"
-#endif
 
 namespace {
 
@@ -78,13 +75,12 @@ void TForm1::FormCreate() {
   // once they exist, then the sequencer with its ports; the tutorial song
   // stays loaded until the player opens a song.
   TutorialSong = true;
-#if PLUV_HAVE_PROFILE
   {
+    // The play count moves to the sequencer, which reads it when created.
     const TIniFile ini(SettingsFilePath());
     m_playCount = ReadPlayCount(ini);
     ReadOptionSettings(*m_menu, ini);
   }
-#endif
   m_menu->SetChecked("VoiceOFF", !m_menu->Checked("VoiceON"));
   Randomize();
   const std::string greeting = GreetingVoice(m_menu->Checked("VoiceON"), PlayCount());
@@ -109,10 +105,8 @@ bool TForm1::FormCloseQuery() {
 }
 
 void TForm1::FormClose() {
-#if PLUV_HAVE_PROFILE
   TIniFile ini(SettingsFilePath());
   WriteOptionSettings(*m_menu, ini);
-#endif
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

@@ -1,0 +1,52 @@
+// TForm1's frame loop: the idle handler and the frame-rate timer.
+#include <climits>
+
+#include "game/cursor_publisher.h"
+#include "game/pluvionaut1.h"
+#include "game/status_bar.h"
+#include "game/window_player.h"
+
+void TForm1::ApplicationEvents1Idle(QObject* /*sender*/, bool& done) {
+  // The menus follow the play count on every call, active or not.
+  m_menu->ApplyVisibility(PlayCount());
+  const bool acceptFiles = m_menu->OpenVisible();
+  if (acceptDrops() != acceptFiles) setAcceptDrops(acceptFiles);
+
+  if (!isActiveWindow()) return;  // done stays True: wait for the next event
+  if (FrameCount != INT_MAX) ++FrameCount;
+  // The judgement reads the cursor from here when it has not moved over the
+  // drawing (it may be outside the window).
+  m_cursor->PublishFromCursor();
+
+  // Drawing (device test, scene, present) comes with the graphics device; the
+  // menu states belong to a drawn frame.
+  const bool playing = Playing();
+  m_menu->ApplyPlayingState(playing);
+
+  UpdateStatusReadouts();
+  done = false;
+}
+
+void TForm1::UpdateStatusReadouts() {
+  int good = 0;
+  int bad = 0;
+  double bpm = 0.0;
+  int positionMs = 0;
+  int endTime = 0;
+  if (m_player != nullptr) {
+    good = m_player->GoodCount();
+    bad = m_player->BadCount();
+    bpm = m_player->CurrentBpm();
+    positionMs = m_player->PositionMs();
+    endTime = m_player->EndTime();
+  }
+  m_statusBar->SetPanelText(kGoodPanel, GoodPanelText(good));
+  m_statusBar->SetPanelText(kBadPanel, BadPanelText(bad));
+  m_statusBar->SetPanelText(kBpmPanel, BpmPanelText(bpm));
+  m_statusBar->SetPanelText(kTimePanel, TimePanelText(positionMs, endTime));
+}
+
+void TForm1::FramerateTimerTimer() {
+  m_statusBar->SetPanelText(kFrameRatePanel, FrameRatePanelText(FrameCount));
+  FrameCount = 0;
+}

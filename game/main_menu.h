@@ -1,0 +1,82 @@
+// MainMenu1: the menu bar of the main window with every item under its design
+// name (QAction objectName), caption, hint (status tip), radio groups, check
+// items and defaults, plus the rules that show, hide, enable and disable them.
+// Main thread only. The menu bar owns every action; TMainMenu only looks them up.
+#pragma once
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+class QAction;
+class QActionGroup;
+class QMenu;
+class QMenuBar;
+
+// Play counts at which the hidden parts of the menu appear.
+inline constexpr int kOpenUnlockCount = 1;
+inline constexpr int kRainSpeedUnlockCount = 4;
+inline constexpr int kRainEffectUnlockCount = 9;
+inline constexpr int kRainPositionUnlockCount = 16;
+inline constexpr int kPlayChannelUnlockCount = 32;
+inline constexpr int kPlaySpeedUnlockCount = 64;
+inline constexpr int kBarLengthUnlockCount = 128;
+
+inline constexpr int kChannelCount = 16;
+
+class TMainMenu {
+ public:
+  // Builds the whole tree into bar (which must be empty) with the defaults
+  // checked and every unlockable part hidden (play count 0).
+  explicit TMainMenu(QMenuBar* bar);
+  TMainMenu(const TMainMenu&) = delete;
+  TMainMenu& operator=(const TMainMenu&) = delete;
+
+  // The item of that design name ("Open", "rainspeed05", "playch10"...);
+  // throws std::out_of_range for a name the menu does not have.
+  QAction* Item(std::string_view name) const;
+  bool Checked(std::string_view name) const;
+  // Sets the check mark as the class library does: checking a radio item
+  // unchecks the other items of its group; unchecking one leaves the group
+  // with no item checked.
+  void SetChecked(std::string_view name, bool checked);
+
+  // Value items of the radio groups and the channel items, in menu order.
+  const std::vector<QAction*>& RainSpeedItems() const { return m_rainSpeedItems; }
+  const std::vector<QAction*>& PlaySpeedItems() const { return m_playSpeedItems; }
+  const std::vector<QAction*>& BarLengthItems() const { return m_barLengthItems; }
+  const std::vector<QAction*>& ChannelItems() const { return m_channelItems; }
+  // The value item of a group that is checked, or nullptr when none is.
+  static QAction* CheckedItem(const std::vector<QAction*>& items);
+
+  // Shows the parts unlocked at playCount; files may be dropped on the
+  // window exactly when Open is visible.
+  void ApplyVisibility(int playCount);
+  bool OpenVisible() const;
+  // Option enabled exactly when no game runs, Stop exactly while one runs.
+  void ApplyPlayingState(bool playing);
+
+  // Every item in creation order (menu order, depth first).
+  const std::vector<QAction*>& AllItems() const { return m_allItems; }
+
+ private:
+  QMenu* AddSubmenu(QMenuBar* bar, const char* name, const QString& caption);
+  QMenu* AddSubmenu(QMenu* parent, const char* name, const QString& caption, const QString& hint);
+  QAction* AddCommand(QMenu* parent, const char* name, const QString& caption, const QString& hint);
+  QAction* AddRadio(QMenu* parent, QActionGroup* group, const char* name, const QString& caption,
+                    const QString& hint, bool checked);
+  QAction* AddCheck(QMenu* parent, const char* name, const QString& caption, const QString& hint,
+                    bool checked);
+  void Register(QAction* action, const char* name);
+  QActionGroup* NewRadioGroup(QMenuBar* bar);
+
+  std::unordered_map<std::string, QAction*> m_items;
+  std::vector<QAction*> m_allItems;
+  std::vector<QAction*> m_rainSpeedItems;
+  std::vector<QAction*> m_playSpeedItems;
+  std::vector<QAction*> m_barLengthItems;
+  std::vector<QAction*> m_channelItems;
+};

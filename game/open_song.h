@@ -1,0 +1,37 @@
+// The texts around opening a song: the window caption made from the file name
+// and the song's title, the error box, and the file dialog's filters. Pure
+// functions; any thread (they only build strings).
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <string>
+
+inline constexpr char kApplicationTitle[] = "Pluvionaut";
+
+// The title without blanks around it: first bytes up to and including the
+// space (control characters and spaces) are cut at both ends of the CP932
+// text, then leading and trailing ideographic spaces (U+3000) and spaces of
+// the Unicode form.
+QString TrimSongTitle(const std::string& titleCp932);
+
+// file name without its folder + " [" + trimmed title + "] - Pluvionaut".
+QString SongCaption(const QString& filePath, const std::string& titleCp932);
+
+// The error box shown when a song cannot be loaded. The text keeps the CR LF
+// of the message; LoadErrorTextForDisplay gives it with plain line feeds.
+const QString& LoadErrorText();
+QString LoadErrorTextForDisplay();
+const QString& LoadErrorCaption();
+
+// The file dialog's filter in the class library's form: description and
+// patterns separated by vertical bars, patterns by semicolons.
+const QString& OpenDialogFilter();
+
+// A class-library filter turned into Qt name filters, one per pair:
+// "description (pattern pattern ...)". The patterns keep the meaning they
+// have on Windows: "*.*" matches every file, "*rmi" any name ending in rmi.
+// Pair the result with QFileDialog::HideNameFilterDetails so that the
+// description shows as written.
+QStringList NameFiltersFromFilter(const QString& filter);

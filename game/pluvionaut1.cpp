@@ -1,0 +1,155 @@
+#include "game/pluvionaut1.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStatusTipEvent>
+
+#include "game/cursor_publisher.h"
+#include "game/draw_area.h"
+#include "game/form_font.h"
+#include "game/idle_driver.h"
+#include "game/open_song.h"
+#include "game/random.h"
+#include "game/status_bar.h"
+#include "game/voice_cues.h"
+#include "game/window_player.h"
+#include "game/settings.h"
+#include "platform/kernel/paths.h"
+#include "platform/kernel/profile.h"
+
+namespace {
+
+constexpr int kFormLeft = 152;
+constexpr int kFormTop = 160;
+constexpr int kFramerateIntervalMs = 1000;
+
+}  // namespace
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QString::fromLatin1(kApplicationTitle));
+  // A single fixed frame with minimise and the system menu (close) only.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+
+  menuBar()->setNativeMenuBar(false);
+  m_menu = std::make_unique<TMainMenu>(menuBar());
+  // Menus are windows of their own; let them take the form's font too.
+  for (QMenu* menu : menuBar()->findChildren<QMenu*>()) menu->setAttribute(Qt::WA_WindowPropagation, true);
+  setFont(FormFont());
+
+  m_drawArea = new TDrawArea(this);
+  setCentralWidget(m_drawArea);
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+  // The status bar lies over the drawing's bottom rows, as a child of it, so
+  // it adds nothing to the window's height.
+  m_statusBar = new TStatusBar(m_drawArea);
+  m_cursor = new TCursorPublisher(m_drawArea);
+
+  m_framerateTimer.setObjectName(QStringLiteral("FramerateTimer"));
+  m_framerateTimer.setInterval(kFramerateIntervalMs);
+  connect(&m_framerateTimer, &QTimer::timeout, this, [this] { FramerateTimerTimer(); });
+
+  ConnectMenuHandlers();
+  FormCreate();
+
+  m_framerateTimer.start();
+  m_idle = std::make_unique<TIdleDriver>([this](bool& done) { ApplicationEvents1Idle(this, done); });
+}
+
+TForm1::~TForm1() {
+  // FormDestroy: the idle driver goes first so no frame runs on a half
+  // destroyed window; the sequencer is closed and freed by its owner.
+  m_idle.reset();
+  m_framerateTimer.stop();
+}
+
+void TForm1::FormCreate() {
+  move(kFormLeft, kFormTop);
+  // The graphics device, scene, textures and text writer are created here
+  // once they exist, then the sequencer with its ports; the tutorial song
+  // stays loaded until the player opens a song.
+  TutorialSong = true;
+  {
+    // The play count moves to the sequencer, which reads it when created.
+    const TIniFile ini(SettingsFilePath());
+    m_playCount = ReadPlayCount(ini);
+    ReadOptionSettings(*m_menu, ini);
+  }
+  m_menu->SetChecked("VoiceOFF", !m_menu->Checked("VoiceON"));
+  Randomize();
+  const std::string greeting = GreetingVoice(m_menu->Checked("VoiceON"), PlayCount());
+  if (!greeting.empty()) PlayVoiceLine(greeting);
+  m_menu->ApplyVisibility(PlayCount());
+  setAcceptDrops(m_menu->OpenVisible());
+}
+
+bool TForm1::FormCloseQuery() {
+  // Without a sound output there is nothing to wait for.
+  if (TutorialSong && m_menu->Checked("VoiceON") && VoiceLineOutputAttached()) {
+    PlayVoiceLine(kFarewellVoice);
+    // The farewell is heard to its end before the window goes. The loop
+    // keeps running (a window that stops answering for six seconds is
+    // flagged as hung by the desktop), but the window takes no input.
+    setEnabled(false);
+    QEventLoop wait;
+    QTimer::singleShot(kFarewellWaitMs, &wait, &QEventLoop::quit);
+    wait.exec();
+  }
+  return true;
+}
+
+void TForm1::FormClose() {
+  TIniFile ini(SettingsFilePath());
+  WriteOptionSettings(*m_menu, ini);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  if (m_closing) {
+    // Closing already runs (the farewell wait); this request joins it.
+    event->ignore();
+    return;
+  }
+  m_closing = true;
+  if (!FormCloseQuery()) {
+    m_closing = false;
+    event->ignore();
+    return;
+  }
+  FormClose();
+  event->accept();
+}
+
+bool TForm1::event(QEvent* event) {
+  // Menu items report their hints as status tips; they become the
+  // application's hint, shown by DisplayHint.
+  if (event->type() == QEvent::StatusTip) {
+    const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+    if (tip != m_hint) {
+      m_hint = tip;
+      DisplayHint(m_hint);
+    }
+    return true;
+  }
+  return QMainWindow::event(event);
+}
+
+void TForm1::DisplayHint(const QString& hint) { m_statusBar->SetPanelText(kHintPanel, hint); }
+
+int TForm1::PlayCount() const { return m_player != nullptr ? m_player->PlayCount() : m_playCount; }
+
+bool TForm1::Playing() const { return m_player != nullptr && m_player->Playing(); }
+
+void TForm1::ConnectMenuHandlers() {
+  connect(m_menu->Item("Open"), &QAction::triggered, this, [this] { OpenClick(); });
+  connect(m_menu->Item("Exit1"), &QAction::triggered, this, [this] { Exit1Click(); });
+  connect(m_menu->Item("Play"), &QAction::triggered, this, [this] { PlayClick(); });
+  connect(m_menu->Item("Stop"), &QAction::triggered, this, [this] { StopClick(); });
+  connect(m_menu->Item("ALLON"), &QAction::triggered, this, [this] { ALLONClick(); });
+  connect(m_menu->Item("ALLOFF"), &QAction::triggered, this, [this] { ALLOFFClick(); });
+}

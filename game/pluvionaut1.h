@@ -1,0 +1,114 @@
+// TForm1 (unit Pluvionaut1): the game's main window. Index of its files:
+//   pluvionaut1.cpp     creation (FormCreate), closing (FormCloseQuery,
+//                       FormClose, FormDestroy), Qt event routing, hint
+//   form_handlers.cpp   menu handlers (Open, Play, Stop, ALL ON/OFF, Exit),
+//                       OpenSong, dropped files
+//   frame_loop.cpp      ApplicationEvents1Idle, FramerateTimerTimer, status
+//                       bar read-outs
+// Main thread only. The window owns its menus, drawing, status bar, timers
+// and idle driver; the sequencer and the voice player are attached from
+// outside and not owned.
+#pragma once
+
+#include <QMainWindow>
+#include <QStringList>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "game/main_menu.h"
+#include "game/options.h"
+
+class QMimeData;
+class TCursorPublisher;
+class TDrawArea;
+class TIdleDriver;
+class TStatusBar;
+class TWindowPlayer;
+
+class TForm1 : public QMainWindow {
+ public:
+  // FormCreate: builds the window, reads the settings into the menus, seeds
+  // the generator and greets.
+  explicit TForm1(QWidget* parent = nullptr);
+  // FormDestroy.
+  ~TForm1() override;
+
+  // Components.
+  TMainMenu& MainMenu1() { return *m_menu; }
+  const TMainMenu& MainMenu1() const { return *m_menu; }
+  TStatusBar* StatusBar1() const { return m_statusBar; }
+  TDrawArea* DrawArea() const { return m_drawArea; }
+  QTimer& FramerateTimer() { return m_framerateTimer; }
+  TIdleDriver& ApplicationEvents1() { return *m_idle; }
+  TCursorPublisher& CursorPublisher() { return *m_cursor; }
+
+  // Menu handlers.
+  void OpenClick();
+  void Exit1Click();
+  void PlayClick();
+  void StopClick();
+  void ALLONClick();
+  void ALLOFFClick();
+  // One frame of the game; done := False when it drew.
+  void ApplicationEvents1Idle(QObject* sender, bool& done);
+  void FramerateTimerTimer();
+  // Loads a song and names it in the caption; an error box when it fails.
+  void OpenSong(const QString& fileName);
+  // Files dropped on the window (only while Open is visible): the first one
+  // is opened.
+  void WMDropFiles(const QStringList& fileNames);
+  // The application's hint changed: status panel 0 shows it.
+  void DisplayHint(const QString& hint);
+  const QString& Hint() const { return m_hint; }
+
+  // The sequencer, once there is one (not owned; nullptr detaches).
+  void SetPlayer(TWindowPlayer* player) { m_player = player; }
+  // Shows an error box (text, caption); a message box by default.
+  void SetErrorBox(std::function<void(const QString&, const QString&)> errorBox) { m_errorBox = std::move(errorBox); }
+  // Asks for a song file; empty when cancelled. The file dialog by default.
+  void SetFileChooser(std::function<QString()> chooseFile) { m_chooseFile = std::move(chooseFile); }
+
+  // Completed games: the sequencer's count, or, without a sequencer, the
+  // count read from the settings file at creation.
+  int PlayCount() const;
+  void SetPlayCountWithoutPlayer(int playCount) { m_playCount = playCount; }
+  bool Playing() const;
+
+  // Window-wide state of the frame loop.
+  int FirstLiveEvent = 0;
+  int RainSpeed = kBaseRainSpeed;
+  TChannelFlags RainChannels{};
+  bool TutorialSong = false;
+  int FrameCount = 0;
+
+ protected:
+  bool event(QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void FormCreate();
+  bool FormCloseQuery();
+  void FormClose();
+  void ConnectMenuHandlers();
+  void UpdateStatusReadouts();
+  QString ChooseSongFile();
+  static QStringList LocalFiles(const QMimeData* mime);
+
+  std::unique_ptr<TMainMenu> m_menu;
+  TDrawArea* m_drawArea = nullptr;
+  TStatusBar* m_statusBar = nullptr;
+  QTimer m_framerateTimer;
+  std::unique_ptr<TIdleDriver> m_idle;
+  TCursorPublisher* m_cursor = nullptr;
+  TWindowPlayer* m_player = nullptr;
+  std::function<void(const QString&, const QString&)> m_errorBox;
+  std::function<QString()> m_chooseFile;
+  QString m_hint;
+  int m_playCount = 0;
+  bool m_closing = false;
+};

@@ -1,0 +1,42 @@
+// What the main window asks of the sequencer: the state the frame loop shows
+// and the operations of Open, Play and Stop. The sequencer (or an adapter
+// over it) implements it; the window does not own it. The read-outs may be
+// called while the timer thread plays (each is one atomic value); everything
+// else only on the main thread while the sequencer's timer is stopped.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+
+class TWindowPlayer {
+ public:
+  virtual ~TWindowPlayer() = default;
+
+  virtual bool Playing() const = 0;
+  virtual int PlayCount() const = 0;
+  virtual int GoodCount() const = 0;
+  virtual int BadCount() const = 0;
+  virtual double CurrentBpm() const = 0;
+  virtual int PositionMs() const = 0;
+  virtual int EndTime() const = 0;
+
+  // Stops the game (timer off, notes off, ports reset).
+  virtual bool Stop() = 0;
+  // Rewinds to ms and clears the counters.
+  virtual void Seek(int ms) = 0;
+  // Loads a Standard MIDI File; throws on any failure (the song is then gone).
+  virtual void LoadFromFile(const std::string& fileName) = 0;
+  // Track 0's name (CP932), empty when there is none.
+  virtual std::string TrackTitle() const = 0;
+
+  virtual void SetPlaySpeed(double factor) = 0;
+  virtual void SetChannelOn(const std::array<bool, 16>& channelOn) = 0;
+  virtual void SetBarHalfWidth(int halfWidth) = 0;
+  virtual void SetVoiceOn(bool voiceOn) = 0;
+  // For every event from index firstEvent on that is a note-on, in song
+  // order: its lane := laneForNote(its note number).
+  virtual void AssignLanes(int firstEvent, const std::function<int(int note)>& laneForNote) = 0;
+  // Count-in and play.
+  virtual bool Start() = 0;
+};

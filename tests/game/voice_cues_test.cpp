@@ -1,0 +1,71 @@
+#include "game/voice_cues.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "game/random.h"
+
+namespace {
+
+TEST(VoiceCuesTest, NoGreetingWithTheVoiceOffAndNoDraw) {
+  SetRandSeed(5);
+  EXPECT_EQ(GreetingVoice(false, 10), "");
+  EXPECT_EQ(RandSeed(), 5u);
+}
+
+TEST(VoiceCuesTest, TheFirstGreetingBeforeAnyGameWithoutADraw) {
+  SetRandSeed(5);
+  EXPECT_EQ(GreetingVoice(true, 0), "wav\\OniichanA@08.wav");
+  EXPECT_EQ(GreetingVoice(true, -3), "wav\\OniichanA@08.wav");
+  EXPECT_EQ(RandSeed(), 5u);
+}
+
+TEST(VoiceCuesTest, LaterGreetingsDrawOneOfFour) {
+  const char* lines[] = {"wav\\OniichanA@08.wav", "wav\\kyoumoyoroshiku.wav", "wav\\Mattetandayo.wav",
+                         "wav\\Arigatou.wav"};
+  for (std::uint32_t seed = 0; seed < 40; ++seed) {
+    SetRandSeed(seed);
+    const int v = Random(4);
+    SetRandSeed(seed);
+    EXPECT_EQ(GreetingVoice(true, 1), lines[v]) << seed;
+  }
+}
+
+TEST(VoiceCuesTest, CountInDrawsOneOfTwo) {
+  for (std::uint32_t seed = 0; seed < 10; ++seed) {
+    SetRandSeed(seed);
+    const int v = Random(2);
+    SetRandSeed(seed);
+    EXPECT_EQ(CountInVoice(), v == 0 ? "wav\\HajimeC@08.wav" : "wav\\IkuyoA@08.wav");
+  }
+}
+
+TEST(VoiceCuesTest, EndOfGameCheersFromNinetyPercent) {
+  SetRandSeed(3);
+  EXPECT_EQ(EndOfGameVoice(9, 1), "wav\\uwa.wav");
+  EXPECT_EQ(EndOfGameVoice(100, 0), "wav\\uwa.wav");
+  EXPECT_EQ(RandSeed(), 3u);
+  for (std::uint32_t seed = 0; seed < 10; ++seed) {
+    SetRandSeed(seed);
+    const int v = Random(2);
+    SetRandSeed(seed);
+    EXPECT_EQ(EndOfGameVoice(899, 101), v == 0 ? "wav\\SyuuryouC@08.wav" : "wav\\kyaha.wav");
+  }
+}
+
+TEST(VoiceCuesTest, LinesGoToTheAttachedOutputOnly) {
+  SetVoiceLineOutput(nullptr);
+  EXPECT_FALSE(VoiceLineOutputAttached());
+  PlayVoiceLine("wav\\uwa.wav");  // nowhere to go: nothing happens
+  std::vector<std::string> played;
+  SetVoiceLineOutput([&](const std::string& name) { played.push_back(name); });
+  EXPECT_TRUE(VoiceLineOutputAttached());
+  PlayVoiceLine(kFarewellVoice);
+  SetVoiceLineOutput(nullptr);
+  PlayVoiceLine("wav\\kyaha.wav");
+  EXPECT_EQ(played, std::vector<std::string>{"wav\\KaerunoA@08.wav"});
+}
+
+}  // namespace

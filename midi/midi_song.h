@@ -26,8 +26,9 @@ class TMidiSong {
   static constexpr int32_t kDefaultTempo = 500000;  // microseconds per quarter note
   static constexpr int kChannelCount = 16;
   // Beat items are one per quarter note; a song of more quarters than this
-  // (about 139 hours at 120 beats per minute) is refused instead of filling memory.
-  static constexpr int64_t kMaxBeatItems = 1000000;
+  // (about 28 hours at 120 beats per minute) is refused instead of filling
+  // memory with beats (a broken delta time easily announces billions of ticks).
+  static constexpr int64_t kMaxBeatItems = 200000;
   // Larger files are refused before they are read.
   static constexpr int64_t kMaxFileBytes = 1LL << 30;
 

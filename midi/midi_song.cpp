@@ -24,10 +24,8 @@ TMidiSong::TMidiSong() {
   PortConfigs.EnsurePort(0);
 }
 
-TMidiSong::~TMidiSong() {
-  // The side lists and track records refer to items of Events: forget them first.
-  ClearSong();
-}
+// Events (declared first) is destroyed last, after every list that refers to its items.
+TMidiSong::~TMidiSong() = default;
 
 void TMidiSong::UpdateCurrentItems() {
   const int32_t ticks = PositionTicks.load(std::memory_order_relaxed);

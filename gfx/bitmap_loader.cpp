@@ -94,6 +94,7 @@ void Decode(TStream& S, uint8_t* bits, int pitch, DWORD format, UINT levelWidth,
     for (uint32_t r = 0; r < rows; ++r) {
       uint8_t* dest = bits + static_cast<std::ptrdiff_t>(rows - 1 - r) * pitch;
       S.ReadBuffer(fileBuffer.data(), static_cast<int64_t>(fileRow));
+      if (copyBytes == 0) continue;  // a zero-width image has nothing to copy
       if (format == kP8) {
         std::memcpy(dest, fileBuffer.data(), static_cast<size_t>(copyBytes));
         continue;

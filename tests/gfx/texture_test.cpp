@@ -245,6 +245,10 @@ TEST_F(TextureTest, LoadBmpIntoASmallerSurfaceKeepsTheTopLeft) {
   LoadBMP(t->Surface, s);
   EXPECT_EQ(At(*t, 0, 0), 0xFF00005Au);
   EXPECT_EQ(At(*t, 3, 2), 0xFF03025Au);
+  // A zero-width image copies nothing (found by fuzzing: an empty row buffer).
+  TMemoryStream empty(MakeBmp(Gradient24(0, 2)));
+  LoadBMP(t->Surface, empty);
+  EXPECT_EQ(At(*t, 0, 0), 0xFF00005Au);
   // P8 surfaces take raw indices and refuse deeper bitmaps.
   SoftwareD3DConfig().TextureFormats.push_back(D3DFMT_P8);
   auto p8 = MakeTexture({D3DFMT_P8});

@@ -8,6 +8,7 @@
 #include "bmp_builder.h"
 #include "gfx/vextral9.h"
 #include "log_fixture.h"
+#include "vha_writer.h"
 
 namespace {
 
@@ -410,4 +411,40 @@ TEST_F(TextureTest, LockWithoutSurfaceIsReported) {
   EXPECT_EQ(t->Source, TVXTextureSource::None);
   t->Fill(RECT{0, 0, 1, 1}, 0, false);  // touches nothing
   EXPECT_EQ(CountText("テクスチャが確保されていません"), 2);
+}
+
+TEST_F(TextureTest, ArchiveEntriesLoadByCaseBlindIdAndAreRebuiltFromTheArchive) {
+  Start();
+  const std::vector<uint8_t> picture = MakeBmp(Gradient24(5, 3));
+  const std::string archive =
+      WriteFile("pictures.vha", MakeArchive(1, {{"Other", {1, 2, 3}, 1}, {"Ball", picture, 2}}));
+  auto t = MakeTexture();
+  t->LoadFromFile("BALL", archive);
+  EXPECT_FALSE(HasText("Error Code"));
+  EXPECT_TRUE(HasText("のテクスチャに、VHAファイル" + archive + " から ID BALL を読み込みます"));
+  EXPECT_EQ(t->Source, TVXTextureSource::Archive);
+  EXPECT_EQ(t->EntryID, "BALL");
+  EXPECT_EQ(t->ArchiveName, archive);
+  EXPECT_EQ(t->Width, 5u);
+  EXPECT_EQ(At(*t, 4, 2), 0xFF04025Au);
+  m_vx->InitWindowMode(64, 64, {}, 0, 1, 0, 0);
+  EXPECT_EQ(CountText("から ID BALL を読み込みます"), 2);
+  EXPECT_EQ(At(*t, 4, 2), 0xFF04025Au);
+  // A missing entry and a missing archive are read errors naming both.
+  t->LoadFromFile("nothing", archive);
+  EXPECT_TRUE(HasText("nothing ＠ " + archive + "からの、読み込みエラー(Error Code = UNKNOWN ERROR ... $00000001)"));
+  t->LoadFromFile("Ball", archive + ".missing");
+  EXPECT_TRUE(HasText("Ball ＠ " + archive + ".missingからの、読み込みエラー"));
+}
+
+TEST_F(TextureTest, LoadBmpReportsASurfaceThatCannotBeLocked) {
+  Start();
+  TVXTexture video(m_vx.get(), kGameFormats, 0, D3DPOOL_DEFAULT, 1, "");
+  video.SetSize(4, 4);
+  ASSERT_NE(video.Surface, nullptr);
+  TMemoryStream s(MakeBmp(Gradient24(4, 4)));
+  LoadBMP(video.Surface, s);
+  EXPECT_TRUE(HasText("LoadBMP中にサーフェスがロックできませんでした(Error Code = D3DERR_INVALIDCALL )"));
+  EXPECT_FALSE(HasText("アンロックできませんでした"));
+  EXPECT_EQ(s.Position(), 0);  // nothing decoded
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 
 #include "gfx/vextral9.h"
 #include "log_fixture.h"
@@ -108,6 +109,11 @@ TEST_F(BmpSuiteTest, GoodFilesDecodeToTheSamePicture) {
     close += worst <= 48 ? 1 : 0;
   }
   EXPECT_GT(close, reference.size() * 9 / 10);
+  // As documented: pal8 uses at most 252 colours, pal8gs only greys.
+  EXPECT_LE(std::set<DWORD>(pal8.begin(), pal8.end()).size(), 252u);
+  for (DWORD p : Pixels(*Load("g/pal8gs.bmp"))) {
+    ASSERT_TRUE(((p >> 16) & 255) == ((p >> 8) & 255) && ((p >> 8) & 255) == (p & 255)) << std::hex << p;
+  }
   // The 16-bit file's whitest pixels are pure white (31 scales to 255).
   const std::vector<DWORD> rgb16 = Pixels(*Load("g/rgb16.bmp"));
   EXPECT_NE(std::find(rgb16.begin(), rgb16.end(), 0xFFFFFFFFu), rgb16.end());

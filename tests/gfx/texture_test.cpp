@@ -17,9 +17,6 @@ const std::vector<D3DFORMAT> kGameFormats = {D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4, D
 
 class TextureTest : public LogTest {
  protected:
-  void SetUp() override {
-    LogTest::SetUp();
-  }
   void Start() {
     m_vx = std::make_unique<TVextral>(&m_window);
     m_vx->SetDebugOption(kLogWithoutHalt);

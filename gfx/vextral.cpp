@@ -9,7 +9,8 @@ namespace {
 
 constexpr int32_t kNoDirect3DCode = 1;  // failures without a Direct3D result
 
-// Raises the log indentation for the life of a block.
+// The log indentation around a framed step: raised after its opening
+// banner, lowered before its closing one.
 void Indent() { ++LogIndent; }
 void Outdent() { --LogIndent; }
 

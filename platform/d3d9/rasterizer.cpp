@@ -109,6 +109,7 @@ inline int AddressIndex(int i, int n, DWORD mode) {
   }
 }
 
+#if !defined(__SSE2__)
 // Weighted mix of two ARGB values, f in 0..255 the weight of b in 1/256.
 inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t f) {
   const uint32_t g = 256 - f;
@@ -116,6 +117,7 @@ inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t f) {
   const uint32_t ag = ((((a >> 8) & 0xFF00FFu) * g + ((b >> 8) & 0xFF00FFu) * f) >> 8) & 0xFF00FFu;
   return rb | (ag << 8);
 }
+#endif
 
 }  // namespace
 

@@ -134,6 +134,7 @@ class TSoftDevice final : public IDirect3DDevice9 {
   void TextureDestroyed(size_t bytes) { m_textureBytes -= bytes; }
   // Pixels that reached the blending stage (benchmarks).
   uint64_t PixelsDrawn() const { return m_rasterizer.PixelsDrawn(); }
+  DWORD BehaviorFlags() const { return m_behavior; }
 
  private:
   ~TSoftDevice() override;

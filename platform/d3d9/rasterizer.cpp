@@ -739,12 +739,13 @@ void TRasterizer::DrawSpans(const TTriangleSetup& triIn) {
       }
       s.inside = false;
     } else {
+      // Fixed-point values are anchored at column 0 of the row, so a pixel
+      // gets the same value whichever span (triangle, clipped part) it is in.
       if (tri.texMode != 0) {
-        const double u0 = tri.u.At(fxStart, fyRow), v0 = tri.v.At(fxStart, fyRow);
-        s.u = std::llround(u0 * kFracOne);
-        s.v = std::llround(v0 * kFracOne);
         s.du = std::llround(tri.u.A * kFracOne);
         s.dv = std::llround(tri.v.A * kFracOne);
+        s.u = std::llround(tri.u.At(0.0, fyRow) * kFracOne) + s.du * x0;
+        s.v = std::llround(tri.v.At(0.0, fyRow) * kFracOne) + s.dv * x0;
         // The taps of the first and the last pixel bound those between.
         const int64_t uLast = s.u + s.du * (count - 1), vLast = s.v + s.dv * (count - 1);
         const int64_t half = tri.texMode == 2 ? (int64_t{1} << (kFrac - 1)) : 0;
@@ -755,8 +756,9 @@ void TRasterizer::DrawSpans(const TTriangleSetup& triIn) {
       }
       if (tri.gouraud) {
         for (int k = 0; k < 4; ++k) {
-          s.c[k] = static_cast<int32_t>(std::lround(tri.c[k].At(fxStart, fyRow) * kFracOne));
-          s.dc[k] = static_cast<int32_t>(std::lround(tri.c[k].A * kFracOne));
+          const int64_t step = std::llround(tri.c[k].A * kFracOne);
+          s.dc[k] = static_cast<int32_t>(step);
+          s.c[k] = static_cast<int32_t>(std::llround(tri.c[k].At(0.0, fyRow) * kFracOne) + step * x0);
         }
       }
     }

@@ -102,6 +102,41 @@ TEST_F(SoftDeviceTest, SharedEdgesDrawEveryPixelExactlyOnce) {
   EXPECT_EQ(wrong, 0);
 }
 
+TEST_F(SoftDeviceTest, SpriteQuadsCoverTheSamePixelsAsTheirTwoTriangles) {
+  // A two-triangle strip forming an axis-aligned rectangle takes a shortcut;
+  // it must give exactly what the two triangles give.
+  CreateDevice(24, 24);
+  UseModulate();
+  IDirect3DTexture9* tex = MakeTexture(2, 2, D3DFMT_A8R8G8B8, {0x80FF0000u, 0xFF00FF00u, 0xFF0000FFu, 0x40FFFFFFu});
+  m_device->SetTexture(0, tex);
+  SetBlend(D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
+  const float boxes[][4] = {{1.5f, 2.25f, 9.5f, 7.75f}, {-3.3f, 10.1f, 6.6f, 23.9f}, {20.7f, 0.5f, 12.2f, 5.5f},
+                            {12.0f, 12.0f, 30.0f, 30.0f}, {5.999f, 6.001f, 6.5f, 9.0f}};
+  for (const auto& b : boxes) {
+    Clear(0xFF202020u);
+    DrawQuad(b[0], b[1], b[2], b[3], 0xC0FFFFFFu, 0.1f, 0.2f, 1.7f, 1.3f);
+    const auto strip = ReadBackBuffer();
+    Clear(0xFF202020u);
+    const TTestVertex v[4] = {{b[0], b[1], 0.5f, 0.5f, 0xC0FFFFFFu, 0, 0.1f, 0.2f},
+                              {b[2], b[1], 0.5f, 0.5f, 0xC0FFFFFFu, 0, 1.7f, 0.2f},
+                              {b[0], b[3], 0.5f, 0.5f, 0xC0FFFFFFu, 0, 0.1f, 1.3f},
+                              {b[2], b[3], 0.5f, 0.5f, 0xC0FFFFFFu, 0, 1.7f, 1.3f}};
+    const TTestVertex list[6] = {v[0], v[1], v[2], v[2], v[1], v[3]};
+    ASSERT_EQ(m_device->BeginScene(), D3D_OK);
+    ASSERT_EQ(m_device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, list, 32), D3D_OK);
+    ASSERT_EQ(m_device->EndScene(), D3D_OK);
+    const auto tris = ReadBackBuffer();
+    for (size_t i = 0; i < tris.size(); ++i) {
+      if (tris[i] != strip[i]) {
+        ADD_FAILURE() << "box at " << b[0] << "," << b[1] << ": pixel " << i % 24 << "," << i / 24 << std::hex
+                      << " strip " << strip[i] << " triangles " << tris[i];
+      }
+    }
+  }
+  m_device->SetTexture(0, nullptr);
+  tex->Release();
+}
+
 TEST_F(SoftDeviceTest, TriangleFanAroundACentreLeavesNoGapAndNoOverlap) {
   CreateDevice(32, 32);
   Clear(0);

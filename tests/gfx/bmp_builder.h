@@ -12,7 +12,7 @@ inline void PutLE(std::vector<uint8_t>& out, uint32_t v, int bytes) {
   for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
-struct TBmpSpec {
+struct TBmpLayout {
   int32_t width = 1;
   int32_t height = 1;
   uint16_t bitCount = 24;
@@ -24,38 +24,38 @@ struct TBmpSpec {
   uint16_t signature = 0x4D42;
 };
 
-inline std::vector<uint8_t> MakeBmp(const TBmpSpec& spec) {
-  const int bytesPerPixel = spec.bitCount / 8;
-  const uint32_t rowBytes = ((static_cast<uint32_t>(spec.width) * spec.bitCount + 31) / 32) * 4;
-  const uint32_t paletteBytes = spec.bitCount <= 8 ? 1024 : 0;
+inline std::vector<uint8_t> MakeBmp(const TBmpLayout& layout) {
+  const int bytesPerPixel = layout.bitCount / 8;
+  const uint32_t rowBytes = ((static_cast<uint32_t>(layout.width) * layout.bitCount + 31) / 32) * 4;
+  const uint32_t paletteBytes = layout.bitCount <= 8 ? 1024 : 0;
   const uint32_t offset = 54 + paletteBytes;
-  const int rows = spec.height < 0 ? -spec.height : spec.height;
+  const int rows = layout.height < 0 ? -layout.height : layout.height;
   std::vector<uint8_t> b;
-  PutLE(b, spec.signature, 2);
+  PutLE(b, layout.signature, 2);
   PutLE(b, offset + rowBytes * static_cast<uint32_t>(rows), 4);
   PutLE(b, 0, 4);
   PutLE(b, offset, 4);
   PutLE(b, 40, 4);
-  PutLE(b, static_cast<uint32_t>(spec.width), 4);
-  PutLE(b, static_cast<uint32_t>(spec.height), 4);
+  PutLE(b, static_cast<uint32_t>(layout.width), 4);
+  PutLE(b, static_cast<uint32_t>(layout.height), 4);
   PutLE(b, 1, 2);
-  PutLE(b, spec.bitCount, 2);
-  PutLE(b, spec.compression, 4);
+  PutLE(b, layout.bitCount, 2);
+  PutLE(b, layout.compression, 4);
   PutLE(b, rowBytes * static_cast<uint32_t>(rows), 4);
   for (int i = 0; i < 4; ++i) PutLE(b, 0, 4);
   if (paletteBytes != 0) {
-    for (int i = 0; i < 256; ++i) PutLE(b, i < static_cast<int>(spec.palette.size()) ? spec.palette[i] : 0, 4);
+    for (int i = 0; i < 256; ++i) PutLE(b, i < static_cast<int>(layout.palette.size()) ? layout.palette[i] : 0, 4);
   }
   for (int r = 0; r < rows; ++r) {
-    const int y = spec.height < 0 ? r : rows - 1 - r;  // bottom-up unless the height is negative
+    const int y = layout.height < 0 ? r : rows - 1 - r;  // bottom-up unless the height is negative
     const size_t start = b.size();
-    for (int x = 0; x < spec.width; ++x) {
-      const uint32_t p = spec.pixel(x, y);
-      if (spec.bitCount < 8) continue;
+    for (int x = 0; x < layout.width; ++x) {
+      const uint32_t p = layout.pixel(x, y);
+      if (layout.bitCount < 8) continue;
       PutLE(b, p, bytesPerPixel);
     }
-    if (spec.bitCount < 8) {
-      for (int x = 0; x < spec.width; x += 8 / spec.bitCount) b.push_back(0);
+    if (layout.bitCount < 8) {
+      for (int x = 0; x < layout.width; x += 8 / layout.bitCount) b.push_back(0);
     }
     while (b.size() - start < rowBytes) b.push_back(0);
   }

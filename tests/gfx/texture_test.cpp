@@ -52,8 +52,8 @@ class TextureTest : public LogTest {
   std::unique_ptr<TVextral> m_vx;
 };
 
-TBmpSpec Gradient24(int w, int h) {
-  TBmpSpec s;
+TBmpLayout Gradient24(int w, int h) {
+  TBmpLayout s;
   s.width = w;
   s.height = h;
   s.bitCount = 24;
@@ -136,7 +136,7 @@ TEST_F(TextureTest, A300x200BitmapInA512x256Surface) {
 TEST_F(TextureTest, EightSixteenAndThirtyTwoBitPixels) {
   Start();
   auto t = MakeTexture();
-  TBmpSpec pal;
+  TBmpLayout pal;
   pal.width = 3;
   pal.height = 2;
   pal.bitCount = 8;
@@ -147,7 +147,7 @@ TEST_F(TextureTest, EightSixteenAndThirtyTwoBitPixels) {
   EXPECT_EQ(At(*t, 0, 0), 0xFF102030u);
   EXPECT_EQ(At(*t, 2, 1), 0xFF00FF00u);
 
-  TBmpSpec rgb16;
+  TBmpLayout rgb16;
   rgb16.width = 3;
   rgb16.height = 1;
   rgb16.bitCount = 16;
@@ -158,7 +158,7 @@ TEST_F(TextureTest, EightSixteenAndThirtyTwoBitPixels) {
   EXPECT_EQ(At(*t, 1, 0), 0xFF000000u);
   EXPECT_EQ(At(*t, 2, 0), 0xFF830000u);  // 16 of 31 -> 131
 
-  TBmpSpec rgba;
+  TBmpLayout rgba;
   rgba.width = 2;
   rgba.height = 1;
   rgba.bitCount = 32;
@@ -183,20 +183,20 @@ TEST_F(TextureTest, SixteenBitSurfacesScaleTheComponents) {
 TEST_F(TextureTest, RefusedBitmapsLeaveTheFillColour) {
   Start();
   auto t = MakeTexture();
-  TBmpSpec four = Gradient24(4, 4);
+  TBmpLayout four = Gradient24(4, 4);
   four.bitCount = 4;
   TMemoryStream s4(MakeBmp(four));
   t->LoadFromStream(s4);
   EXPECT_TRUE(HasText("色数が8ビット～32ビットの範囲のビットマップを、LoadBMPには指定してください(Error Code = UNKNOWN "
                       "ERROR ... $00000001)"));
   EXPECT_EQ(At(*t, 1, 1), 0x00FFFFFFu);
-  TBmpSpec one = four;
+  TBmpLayout one = four;
   one.bitCount = 1;
   TMemoryStream s1(MakeBmp(one));
   t->LoadFromStream(s1);
   EXPECT_EQ(CountText("色数が8ビット～32ビット"), 2);
 
-  TBmpSpec bad = Gradient24(4, 4);
+  TBmpLayout bad = Gradient24(4, 4);
   bad.signature = 0x4D43;
   TMemoryStream sBad(MakeBmp(bad));
   t->LoadFromStream(sBad);
@@ -221,12 +221,12 @@ TEST_F(TextureTest, ShortAndHostileBitmapsAreRefusedWithoutOverrun) {
   t->LoadFromStream(sTiny);
   EXPECT_TRUE(HasText("ストリームからの、読み込みエラー(Error Code = UNKNOWN ERROR ... $00000001)"));
   // Top-down (negative height) and absurd widths are beyond the device.
-  TBmpSpec topDown = Gradient24(4, -4);
+  TBmpLayout topDown = Gradient24(4, -4);
   const std::string path = WriteFile("topdown.bmp", MakeBmp(topDown));
   t->LoadFromFile(path);
   EXPECT_TRUE(HasText(path + "からの、読み込みエラー"));
   EXPECT_EQ(t->Source, TVXTextureSource::File);
-  TBmpSpec wide = Gradient24(1, 1);
+  TBmpLayout wide = Gradient24(1, 1);
   std::vector<uint8_t> wideBytes = MakeBmp(wide);
   wideBytes[18] = 0xFF;  // width 1 -> 0x7F0000FF
   wideBytes[21] = 0x7F;
@@ -251,7 +251,7 @@ TEST_F(TextureTest, LoadBmpIntoASmallerSurfaceKeepsTheTopLeft) {
   SoftwareD3DConfig().TextureFormats.push_back(D3DFMT_P8);
   auto p8 = MakeTexture({D3DFMT_P8});
   p8->SetSize(4, 1);
-  TBmpSpec pal;
+  TBmpLayout pal;
   pal.width = 4;
   pal.bitCount = 8;
   pal.pixel = [](int x, int) { return static_cast<uint32_t>(10 + x); };
@@ -359,7 +359,7 @@ TEST_F(TextureTest, RebuildRestoresDrawnContentsAndRereadsFiles) {
   loaded->LoadFromFile(path);
   EXPECT_EQ(loaded->Source, TVXTextureSource::File);
   // The file changes on disk; a rebuild reads it again.
-  TBmpSpec red = Gradient24(2, 2);
+  TBmpLayout red = Gradient24(2, 2);
   red.pixel = [](int, int) { return 0xFF0000u; };
   WriteFile("picture.bmp", MakeBmp(red));
   m_vx->ReleaseAllResources();

@@ -8,3 +8,5 @@
 #include "scene/rendering_queue.h"
 #include "scene/scene.h"
 #include "scene/state_restorer.h"
+#include "scene/font_cache.h"
+#include "scene/text_writer.h"

@@ -405,6 +405,7 @@ TEST_F(SceneTest, EqualConsecutiveQuadsCauseNoStateWrites) {
   ASSERT_EQ(textures.size(), 2u);
   EXPECT_EQ(textures[0].Texture, nullptr);
   EXPECT_EQ(textures[1].Texture, tex->Surface);
+  m_vx->Device->SetTexture(0, nullptr);  // Render would unbind it; a bare flush leaves it bound
 }
 
 TEST_F(SceneTest, BlendModesAreAppliedWhenTheyChange) {

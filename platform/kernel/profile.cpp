@@ -406,7 +406,13 @@ std::optional<std::string> EditContent(const std::string& content, std::string_v
   }
   std::string out = content;
   if (!out.empty() && out.back() != '\n') out.append(kNewLine);
-  out += "[" + std::string(section) + "]" + std::string(kNewLine) + keyLine;
+  // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) about
+  // a chain of temporary concatenations here.
+  out += '[';
+  out += section;
+  out += ']';
+  out += kNewLine;
+  out += keyLine;
   return out;
 }
 

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <atomic>
 #include <latch>
 #include <mutex>
 #include <stdexcept>
+#include <thread>
 
 namespace {
 
@@ -115,15 +117,24 @@ TEST(MMTimerTest, RunsAndStopsFromInsideItsCallback) {
       stopped.count_down();
     }
   };
+  // Under load the third tick can come before SetEnabled has even stored the
+  // id, so the id is only checked once the timer has stopped itself.
   timer.SetEnabled(true);
-  EXPECT_NE(timer.TimerId, 0u);
   stopped.wait();
+  // The stopping tick may still be returning from its handler: the handler
+  // is replaced only once it has finished.
+  while (timer.Busy) std::this_thread::yield();
   EXPECT_EQ(timer.TimerId, 0u);
   EXPECT_FALSE(timer.Enabled);
   EXPECT_EQ(firstElapsed, 0u);  // the first tick after enabling gets 0
   // Enabling again from this thread starts a new timer.
+  // Several ticks may arrive before the timer is disabled again; the latch
+  // must be counted down exactly once.
   std::latch again(1);
-  timer.OnTimer = [&](TMMTimer*) { again.count_down(); };
+  std::atomic<bool> fired{false};
+  timer.OnTimer = [&](TMMTimer*) {
+    if (!fired.exchange(true)) again.count_down();
+  };
   timer.SetEnabled(true);
   again.wait();
   timer.SetEnabled(false);

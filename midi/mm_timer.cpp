@@ -10,6 +10,13 @@ TMMTimer::TMMTimer(void* Owner) : m_owner(Owner), m_tickSource(GetTickCount) {}
 TMMTimer::~TMMTimer() {
   Enabled = false;
   StopRunningTimer();
+  WaitForCallback();
+}
+
+void TMMTimer::WaitForCallback() {
+  std::unique_lock lock(m_callbackMutex);
+  if (m_callbacksRunning > 0 && m_callbackThread == std::this_thread::get_id()) return;
+  m_callbackDone.wait(lock, [this] { return m_callbacksRunning == 0; });
 }
 
 void TMMTimer::Loaded() { UpdateTimer(); }
@@ -33,7 +40,16 @@ void TMMTimer::UpdateTimer() {
 
 void TMMTimer::TimerCallback(UINT, UINT, DWORD_PTR dwUser, DWORD_PTR, DWORD_PTR) {
   auto* timer = reinterpret_cast<TMMTimer*>(dwUser);
+  {
+    std::lock_guard lock(timer->m_callbackMutex);
+    ++timer->m_callbacksRunning;
+    timer->m_callbackThread = std::this_thread::get_id();
+  }
   if (timer->Enabled) timer->DoTimer();
+  // The last use of the timer: its destructor may go on once this is done.
+  std::lock_guard lock(timer->m_callbackMutex);
+  --timer->m_callbacksRunning;
+  timer->m_callbackDone.notify_all();
 }
 
 void TMMTimer::DoTimer() {

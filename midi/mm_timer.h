@@ -6,9 +6,12 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 #include "platform/wintypes/wintypes.h"
 
@@ -27,7 +30,8 @@ class TMMTimer {
 
   // Enabled, Interval 1000 ms; no timer is started.
   explicit TMMTimer(void* Owner = nullptr);
-  // Stops the timer, waiting for a callback in progress.
+  // Stops the timer and waits for a callback in progress, also for one that
+  // stopped the timer from inside and is still finishing.
   virtual ~TMMTimer();
   TMMTimer(const TMMTimer&) = delete;
   TMMTimer& operator=(const TMMTimer&) = delete;
@@ -67,8 +71,14 @@ class TMMTimer {
  private:
   static void TimerCallback(UINT uTimerID, UINT uMsg, DWORD_PTR dwUser, DWORD_PTR dw1, DWORD_PTR dw2);
   void StopRunningTimer();
+  void WaitForCallback();
 
   void* m_owner;
+  // The callback in progress, so that destruction never frees the timer under it.
+  std::mutex m_callbackMutex;
+  std::condition_variable m_callbackDone;
+  int m_callbacksRunning = 0;
+  std::thread::id m_callbackThread;
   TTickSource m_tickSource;
   std::atomic<bool> m_errorReported{false};
 };

@@ -1,8 +1,9 @@
 // Rendering speed of the built-in synthesizer as a multiple of real time for
 // a dense passage (64 voices held and retriggered on 16 channels), and the
 // output latency the audio stream has (or would have) on this machine.
-// Usage: bench_synth [--seconds N] [--soundfont PATH] [--wav OUT.wav]
-// With --wav the passage is also written to a 16-bit WAV file for listening.
+// Usage: bench_synth [--seconds N] [--soundfont PATH] [--wav OUT.wav] [--song FILE.mid]
+// With --wav the passage is also written to a 16-bit WAV file for listening;
+// with --song a Standard MIDI File is rendered instead (the first N seconds).
 #include <sndfile.h>
 
 #include <chrono>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "platform/audio/audio_engine.h"
+#include "render_song.h"
 
 namespace {
 
@@ -22,6 +24,40 @@ constexpr auto kRetrigger = std::chrono::milliseconds(250);
 constexpr size_t kBufferFrames = 256;
 // General MIDI programs spread over the families: piano, organ, guitar, strings...
 constexpr int kPrograms[kChannels] = {0, 16, 24, 48, 56, 64, 72, 80, 88, 4, 32, 40, 52, 60, 68, 0};
+
+bool WriteWav(const std::string& path, const std::vector<float>& interleaved, unsigned rate) {
+  SF_INFO info{};
+  info.samplerate = static_cast<int>(rate);
+  info.channels = 2;
+  info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+  SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+  if (file == nullptr) {
+    std::printf("cannot write %s\n", path.c_str());
+    return false;
+  }
+  sf_writef_float(file, interleaved.data(), static_cast<sf_count_t>(interleaved.size() / 2));
+  sf_close(file);
+  std::printf("wrote %s\n", path.c_str());
+  return true;
+}
+
+int RenderSongFile(const std::string& songPath, double seconds, const std::string& wavPath) {
+  TRenderedSong song;
+  try {
+    if (!RenderSong(songPath, seconds, song)) {
+      std::printf("no General MIDI SoundFont could be loaded\n");
+      return 1;
+    }
+  } catch (const std::exception& error) {
+    std::printf("%s\n", error.what());
+    return 1;
+  }
+  const double audioSeconds = static_cast<double>(song.samples.size() / 2) / song.sampleRate;
+  std::printf("song %s: %.1f s of audio rendered in %.3f s: %.1f x real time\n", songPath.c_str(), audioSeconds,
+              song.renderSeconds, audioSeconds / song.renderSeconds);
+  if (!wavPath.empty() && !WriteWav(wavPath, song.samples, song.sampleRate)) return 1;
+  return 0;
+}
 
 void Send(TAudioEngine& engine, std::initializer_list<std::uint8_t> bytes, TClock::time_point due) {
   std::vector<std::uint8_t> message(bytes);
@@ -45,7 +81,9 @@ int main(int argc, char** argv) {
   double seconds = 20.0;
   std::string soundFont;
   std::string wavPath;
+  std::string songPath;
   for (int i = 1; i + 1 < argc; i += 2) {
+    if (std::strcmp(argv[i], "--song") == 0) songPath = argv[i + 1];
     if (std::strcmp(argv[i], "--seconds") == 0) seconds = std::atof(argv[i + 1]);
     if (std::strcmp(argv[i], "--soundfont") == 0) soundFont = argv[i + 1];
     if (std::strcmp(argv[i], "--wav") == 0) wavPath = argv[i + 1];
@@ -66,6 +104,8 @@ int main(int argc, char** argv) {
     std::printf("scheduling delay (timer step + one buffer + margin): %.2f ms\n",
                 std::chrono::duration<double, std::milli>(device.SchedulingDelay()).count());
   }
+
+  if (!songPath.empty()) return RenderSongFile(songPath, seconds, wavPath);
 
   TAudioEngineOptions options;
   options.deviceOutput = false;
@@ -108,19 +148,6 @@ int main(int argc, char** argv) {
   std::printf("dense passage: %d voices, %.1f s of audio rendered in %.3f s: %.1f x real time\n",
               kChannels * kNotesPerChannel, seconds, renderSeconds, seconds / renderSeconds);
 
-  if (!wavPath.empty()) {
-    SF_INFO info{};
-    info.samplerate = static_cast<int>(rate);
-    info.channels = 2;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* file = sf_open(wavPath.c_str(), SFM_WRITE, &info);
-    if (file == nullptr) {
-      std::printf("cannot write %s\n", wavPath.c_str());
-      return 1;
-    }
-    sf_writef_float(file, whole.data(), static_cast<sf_count_t>(whole.size() / 2));
-    sf_close(file);
-    std::printf("wrote %s\n", wavPath.c_str());
-  }
+  if (!wavPath.empty() && !WriteWav(wavPath, whole, rate)) return 1;
   return 0;
 }

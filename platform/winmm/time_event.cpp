@@ -32,6 +32,7 @@ struct TTimerEvent {
   std::mutex mutex;
   std::condition_variable wake;
   bool stop = false;
+  TClock::time_point start;  // the moment timeSetEvent was called: the grid's origin
   std::thread thread;
 };
 
@@ -54,7 +55,8 @@ void RaiseThreadPriority() {
 
 void RunTimer(std::shared_ptr<TTimerEvent> timer) {
   RaiseThreadPriority();
-  auto deadline = TClock::now() + timer->period;
+  // Counted from the call, not from when the new thread first ran.
+  auto deadline = timer->start + timer->period;
   for (;;) {
     {
       std::unique_lock lock(timer->mutex);
@@ -94,6 +96,7 @@ UINT timeSetEvent(UINT uDelay, UINT /*uResolution*/, LPTIMECALLBACK lpTimeProc, 
   timer->periodic = (fuEvent & TIME_PERIODIC) != 0;
   timer->callback = lpTimeProc;
   timer->user = dwUser;
+  timer->start = TClock::now();
   TTimerTable& table = Table();
   std::lock_guard lock(table.mutex);
   do {

@@ -4,10 +4,8 @@
 
 #include <condition_variable>
 #include <atomic>
-#include <latch>
 #include <mutex>
 #include <stdexcept>
-#include <thread>
 
 namespace {
 
@@ -106,39 +104,77 @@ TEST(MMTimerTest, RunsAndStopsFromInsideItsCallback) {
   TMMTimer timer;
   timer.SetEnabled(false);
   timer.SetInterval(1);
-  std::latch stopped(1);
+  std::mutex mutex;
+  std::condition_variable changed;
   int calls = 0;
+  int callsAfterRestart = 0;
+  bool stopped = false;
+  bool restarted = false;
   DWORD firstElapsed = 1;
   timer.OnTimer = [&](TMMTimer* sender) {
     const DWORD elapsed = sender->Elapsed();
-    if (++calls == 1) firstElapsed = elapsed;
-    if (calls == 3) {
+    std::lock_guard lock(mutex);
+    if (restarted) {
+      ++callsAfterRestart;
+    } else if (++calls == 1) {
+      firstElapsed = elapsed;
+    } else if (calls == 3) {
       sender->SetEnabled(false);  // the song ended inside the tick
-      stopped.count_down();
+      stopped = true;
     }
+    changed.notify_all();
   };
   // Under load the third tick can come before SetEnabled has even stored the
   // id, so the id is only checked once the timer has stopped itself.
   timer.SetEnabled(true);
-  stopped.wait();
-  // The stopping tick may still be returning from its handler: the handler
-  // is replaced only once it has finished.
-  while (timer.Busy) std::this_thread::yield();
-  EXPECT_EQ(timer.TimerId, 0u);
-  EXPECT_FALSE(timer.Enabled);
-  EXPECT_EQ(firstElapsed, 0u);  // the first tick after enabling gets 0
+  {
+    std::unique_lock lock(mutex);
+    changed.wait(lock, [&] { return stopped; });
+    EXPECT_EQ(timer.TimerId, 0u);
+    EXPECT_FALSE(timer.Enabled);
+    EXPECT_EQ(firstElapsed, 0u);  // the first tick after enabling gets 0
+    restarted = true;
+  }
   // Enabling again from this thread starts a new timer.
-  // Several ticks may arrive before the timer is disabled again; the latch
-  // must be counted down exactly once.
-  std::latch again(1);
-  std::atomic<bool> fired{false};
-  timer.OnTimer = [&](TMMTimer*) {
-    if (!fired.exchange(true)) again.count_down();
-  };
   timer.SetEnabled(true);
-  again.wait();
+  {
+    std::unique_lock lock(mutex);
+    changed.wait(lock, [&] { return callsAfterRestart > 0; });
+    EXPECT_EQ(calls, 3);
+  }
   timer.SetEnabled(false);
   EXPECT_EQ(timer.TimerId, 0u);
+}
+
+TEST(MMTimerTest, DestructionWaitsForACallbackThatStoppedItsTimer) {
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool stopped = false;
+  bool release = false;
+  std::atomic<bool> finished{false};
+  {
+    TMMTimer timer;
+    timer.SetEnabled(false);
+    timer.SetInterval(1);
+    timer.OnTimer = [&](TMMTimer* sender) {
+      std::unique_lock lock(mutex);
+      if (stopped) return;
+      sender->SetEnabled(false);
+      stopped = true;
+      changed.notify_all();
+      // Still busy after stopping, as the end of a song is.
+      changed.wait(lock, [&] { return release; });
+      finished = true;
+    };
+    timer.SetEnabled(true);
+    {
+      std::unique_lock lock(mutex);
+      changed.wait(lock, [&] { return stopped; });
+      release = true;
+    }
+    changed.notify_all();
+  }  // the destructor must not return while the callback still runs
+  EXPECT_TRUE(finished);
 }
 
 TEST(MMTimerTest, IntervalZeroStopsAndANewIntervalRestarts) {

@@ -11,6 +11,7 @@
 #include "game/cursor_publisher.h"
 #include "game/draw_area.h"
 #include "game/form_font.h"
+#include "game/form_owner_window.h"
 #include "game/idle_driver.h"
 #include "game/open_song.h"
 #include "game/random.h"
@@ -47,11 +48,16 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   m_drawArea = new TDrawArea(this);
   setCentralWidget(m_drawArea);
   layout()->setSizeConstraint(QLayout::SetFixedSize);
+  // Sized now, not at the first show: the device wrapper reads the outer size
+  // while the window is being created.
+  layout()->activate();
   // The status bar lies over the drawing's bottom rows, as a child of it, so
   // it adds nothing to the window's height.
   m_statusBar = new TStatusBar(m_drawArea);
   m_cursor = new TCursorPublisher(m_drawArea);
   m_cursor->SetListener([](int x) { Application().PublishCursorClientX(x); });
+  m_ownerWindow = std::make_unique<TFormOwnerWindow>(this, m_drawArea);
+  RegisterPresentTarget(m_ownerWindow->Handle(), m_drawArea);
 
   m_framerateTimer.setObjectName(QStringLiteral("FramerateTimer"));
   m_framerateTimer.setInterval(kFramerateIntervalMs);
@@ -71,7 +77,10 @@ TForm1::~TForm1() {
   m_idle.reset();
   Application().SetIdleHandler(nullptr);
   m_framerateTimer.stop();
+  UnregisterPresentTarget(m_ownerWindow->Handle(), m_drawArea);
 }
+
+TOwnerWindow& TForm1::OwnerWindow() { return *m_ownerWindow; }
 
 void TForm1::FormCreate() {
   move(kFormLeft, kFormTop);

@@ -25,6 +25,8 @@
 class QMimeData;
 class TCursorPublisher;
 class TDrawArea;
+class TFormOwnerWindow;
+class TOwnerWindow;
 class TIdleDriver;
 class TStatusBar;
 class TWindowPlayer;
@@ -45,6 +47,8 @@ class TForm1 : public QMainWindow {
   QTimer& FramerateTimer() { return m_framerateTimer; }
   TIdleDriver& ApplicationEvents1() { return *m_idle; }
   TCursorPublisher& CursorPublisher() { return *m_cursor; }
+  // What the device wrapper is created with: handle, sizes, SetWindowPos.
+  TOwnerWindow& OwnerWindow();
 
   // Menu handlers.
   void OpenClick();
@@ -104,6 +108,7 @@ class TForm1 : public QMainWindow {
   QTimer m_framerateTimer;
   std::unique_ptr<TIdleDriver> m_idle;
   TCursorPublisher* m_cursor = nullptr;
+  std::unique_ptr<TFormOwnerWindow> m_ownerWindow;
   TWindowPlayer* m_player = nullptr;
   std::function<QString()> m_chooseFile;
   QString m_hint;

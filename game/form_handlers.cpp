@@ -4,7 +4,6 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QUrl>
 
@@ -12,6 +11,8 @@
 #include "game/options.h"
 #include "game/pluvionaut1.h"
 #include "game/window_player.h"
+#include "platform/kernel/cp932.h"
+#include "platform/ui/application.h"
 
 void TForm1::OpenClick() {
   if (m_player != nullptr) m_player->Stop();
@@ -48,11 +49,8 @@ void TForm1::OpenSong(const QString& fileName) {
   } catch (...) {
     setWindowTitle(appTitle);
     m_menu->Item("Play")->setEnabled(false);
-    if (m_errorBox) {
-      m_errorBox(LoadErrorTextForDisplay(), LoadErrorCaption());
-    } else {
-      QMessageBox::critical(this, LoadErrorCaption(), LoadErrorTextForDisplay());
-    }
+    Application().ShowMessageBox(Utf8ToCp932(LoadErrorText().toStdString()),
+                                 Utf8ToCp932(LoadErrorCaption().toStdString()), MB_OK | MB_ICONERROR);
   }
 }
 

@@ -6,13 +6,13 @@
 #include "game/status_bar.h"
 #include "game/window_player.h"
 
-void TForm1::ApplicationEvents1Idle(QObject* /*sender*/, bool& done) {
+void TForm1::ApplicationEvents1Idle(void* /*Sender*/, bool& Done) {
   // The menus follow the play count on every call, active or not.
   m_menu->ApplyVisibility(PlayCount());
   const bool acceptFiles = m_menu->OpenVisible();
   if (acceptDrops() != acceptFiles) setAcceptDrops(acceptFiles);
 
-  if (!isActiveWindow()) return;  // done stays True: wait for the next event
+  if (!isActiveWindow()) return;  // Done stays True: wait for the next event
   if (FrameCount != INT_MAX) ++FrameCount;
   // The judgement reads the cursor from here when it has not moved over the
   // drawing (it may be outside the window).
@@ -24,7 +24,7 @@ void TForm1::ApplicationEvents1Idle(QObject* /*sender*/, bool& done) {
   m_menu->ApplyPlayingState(playing);
 
   UpdateStatusReadouts();
-  done = false;
+  Done = false;
 }
 
 void TForm1::UpdateStatusReadouts() {

@@ -133,6 +133,18 @@ TMainMenu::TMainMenu(QMenuBar* bar) {
                                         caption == kDefaultValueCaption));
   }
 
+  m_open = Item("Open");
+  m_option = Item("Option");
+  m_stop = Item("Stop");
+  m_unlockables = {
+      {m_open, kOpenUnlockCount},
+      {Item("rainspeedOption"), kRainSpeedUnlockCount},
+      {Item("raineffectOption"), kRainEffectUnlockCount},
+      {Item("rainpositionOption"), kRainPositionUnlockCount},
+      {Item("playchOption"), kPlayChannelUnlockCount},
+      {Item("playspeedOption"), kPlaySpeedUnlockCount},
+      {Item("barlengthOption"), kBarLengthUnlockCount},
+  };
   ApplyVisibility(0);
   ApplyPlayingState(false);
 }
@@ -209,18 +221,12 @@ QAction* TMainMenu::CheckedItem(const std::vector<QAction*>& items) {
 }
 
 void TMainMenu::ApplyVisibility(int playCount) {
-  Item("Open")->setVisible(playCount >= kOpenUnlockCount);
-  Item("rainspeedOption")->setVisible(playCount >= kRainSpeedUnlockCount);
-  Item("raineffectOption")->setVisible(playCount >= kRainEffectUnlockCount);
-  Item("rainpositionOption")->setVisible(playCount >= kRainPositionUnlockCount);
-  Item("playchOption")->setVisible(playCount >= kPlayChannelUnlockCount);
-  Item("playspeedOption")->setVisible(playCount >= kPlaySpeedUnlockCount);
-  Item("barlengthOption")->setVisible(playCount >= kBarLengthUnlockCount);
+  for (const TUnlockable& u : m_unlockables) u.Item->setVisible(playCount >= u.PlayCount);
 }
 
-bool TMainMenu::OpenVisible() const { return Item("Open")->isVisible(); }
+bool TMainMenu::OpenVisible() const { return m_open->isVisible(); }
 
 void TMainMenu::ApplyPlayingState(bool playing) {
-  Item("Option")->setEnabled(!playing);
-  Item("Stop")->setEnabled(playing);
+  m_option->setEnabled(!playing);
+  m_stop->setEnabled(playing);
 }

@@ -73,6 +73,16 @@ class TMainMenu {
   void Register(QAction* action, const char* name);
   QActionGroup* NewRadioGroup(QMenuBar* bar);
 
+  // The items the frame loop updates on every frame, looked up once.
+  struct TUnlockable {
+    QAction* Item;
+    int PlayCount;
+  };
+  std::vector<TUnlockable> m_unlockables;
+  QAction* m_open = nullptr;
+  QAction* m_option = nullptr;
+  QAction* m_stop = nullptr;
+
   std::unordered_map<std::string, QAction*> m_items;
   std::vector<QAction*> m_allItems;
   std::vector<QAction*> m_rainSpeedItems;

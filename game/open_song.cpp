@@ -39,12 +39,6 @@ const QString& LoadErrorText() {
   return text;
 }
 
-QString LoadErrorTextForDisplay() {
-  QString text = LoadErrorText();
-  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  return text;
-}
-
 const QString& LoadErrorCaption() {
   static const QString caption = QStringLiteral("エラー");
   return caption;

@@ -19,10 +19,9 @@ QString TrimSongTitle(const std::string& titleCp932);
 // file name without its folder + " [" + trimmed title + "] - Pluvionaut".
 QString SongCaption(const QString& filePath, const std::string& titleCp932);
 
-// The error box shown when a song cannot be loaded. The text keeps the CR LF
-// of the message; LoadErrorTextForDisplay gives it with plain line feeds.
+// The error box shown when a song cannot be loaded (its lines separated by
+// CR LF, as in every message box text of the game).
 const QString& LoadErrorText();
-QString LoadErrorTextForDisplay();
 const QString& LoadErrorCaption();
 
 // The file dialog's filter in the class library's form: description and

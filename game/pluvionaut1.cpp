@@ -6,21 +6,23 @@
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QStatusTipEvent>
 
 #include "game/cursor_publisher.h"
 #include "game/draw_area.h"
 #include "game/form_font.h"
+#include "game/form_owner_window.h"
 #include "game/idle_driver.h"
 #include "game/open_song.h"
 #include "game/random.h"
+#include "game/settings.h"
 #include "game/status_bar.h"
 #include "game/voice_cues.h"
 #include "game/window_player.h"
-#include "game/settings.h"
+#include "platform/kernel/cp932.h"
 #include "platform/kernel/paths.h"
 #include "platform/kernel/profile.h"
+#include "platform/ui/application.h"
 
 namespace {
 
@@ -46,10 +48,16 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   m_drawArea = new TDrawArea(this);
   setCentralWidget(m_drawArea);
   layout()->setSizeConstraint(QLayout::SetFixedSize);
+  // Sized now, not at the first show: the device wrapper reads the outer size
+  // while the window is being created.
+  layout()->activate();
   // The status bar lies over the drawing's bottom rows, as a child of it, so
   // it adds nothing to the window's height.
   m_statusBar = new TStatusBar(m_drawArea);
   m_cursor = new TCursorPublisher(m_drawArea);
+  m_cursor->SetListener([](int x) { Application().PublishCursorClientX(x); });
+  m_ownerWindow = std::make_unique<TFormOwnerWindow>(this, m_drawArea);
+  RegisterPresentTarget(m_ownerWindow->Handle(), m_drawArea);
 
   m_framerateTimer.setObjectName(QStringLiteral("FramerateTimer"));
   m_framerateTimer.setInterval(kFramerateIntervalMs);
@@ -59,15 +67,20 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   FormCreate();
 
   m_framerateTimer.start();
-  m_idle = std::make_unique<TIdleDriver>([this](bool& done) { ApplicationEvents1Idle(this, done); });
+  Application().SetIdleHandler([this](void* sender, bool& done) { ApplicationEvents1Idle(sender, done); });
+  m_idle = std::make_unique<TIdleDriver>([this](bool& done) { done = Application().RunIdleHandler(this); });
 }
 
 TForm1::~TForm1() {
   // FormDestroy: the idle driver goes first so no frame runs on a half
   // destroyed window; the sequencer is closed and freed by its owner.
   m_idle.reset();
+  Application().SetIdleHandler(nullptr);
   m_framerateTimer.stop();
+  UnregisterPresentTarget(m_ownerWindow->Handle(), m_drawArea);
 }
+
+TOwnerWindow& TForm1::OwnerWindow() { return *m_ownerWindow; }
 
 void TForm1::FormCreate() {
   move(kFormLeft, kFormTop);
@@ -90,9 +103,8 @@ void TForm1::FormCreate() {
 }
 
 bool TForm1::FormCloseQuery() {
-  // Without a sound output there is nothing to wait for.
-  if (TutorialSong && m_menu->Checked("VoiceON") && VoiceLineOutputAttached()) {
-    PlayVoiceLine(kFarewellVoice);
+  // A farewell that could not be played (no voice file) is not waited for.
+  if (TutorialSong && m_menu->Checked("VoiceON") && PlayVoiceLine(kFarewellVoice)) {
     // The farewell is heard to its end before the window goes. The loop
     // keeps running (a window that stops answering for six seconds is
     // flagged as hung by the desktop), but the window takes no input.
@@ -132,6 +144,7 @@ bool TForm1::event(QEvent* event) {
     const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
     if (tip != m_hint) {
       m_hint = tip;
+      Application().SetHint(Utf8ToCp932(tip.toStdString()));
       DisplayHint(m_hint);
     }
     return true;

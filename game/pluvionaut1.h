@@ -6,8 +6,9 @@
 //   frame_loop.cpp      ApplicationEvents1Idle, FramerateTimerTimer, status
 //                       bar read-outs
 // Main thread only. The window owns its menus, drawing, status bar, timers
-// and idle driver; the sequencer and the voice player are attached from
-// outside and not owned.
+// and idle driver; the sequencer is attached from outside and not owned. It
+// installs its frame loop as the application's idle handler and reports
+// hints, the cursor x and message boxes through Application().
 #pragma once
 
 #include <QMainWindow>
@@ -24,6 +25,8 @@
 class QMimeData;
 class TCursorPublisher;
 class TDrawArea;
+class TFormOwnerWindow;
+class TOwnerWindow;
 class TIdleDriver;
 class TStatusBar;
 class TWindowPlayer;
@@ -44,6 +47,8 @@ class TForm1 : public QMainWindow {
   QTimer& FramerateTimer() { return m_framerateTimer; }
   TIdleDriver& ApplicationEvents1() { return *m_idle; }
   TCursorPublisher& CursorPublisher() { return *m_cursor; }
+  // What the device wrapper is created with: handle, sizes, SetWindowPos.
+  TOwnerWindow& OwnerWindow();
 
   // Menu handlers.
   void OpenClick();
@@ -53,7 +58,7 @@ class TForm1 : public QMainWindow {
   void ALLONClick();
   void ALLOFFClick();
   // One frame of the game; done := False when it drew.
-  void ApplicationEvents1Idle(QObject* sender, bool& done);
+  void ApplicationEvents1Idle(void* Sender, bool& Done);
   void FramerateTimerTimer();
   // Loads a song and names it in the caption; an error box when it fails.
   void OpenSong(const QString& fileName);
@@ -66,8 +71,6 @@ class TForm1 : public QMainWindow {
 
   // The sequencer, once there is one (not owned; nullptr detaches).
   void SetPlayer(TWindowPlayer* player) { m_player = player; }
-  // Shows an error box (text, caption); a message box by default.
-  void SetErrorBox(std::function<void(const QString&, const QString&)> errorBox) { m_errorBox = std::move(errorBox); }
   // Asks for a song file; empty when cancelled. The file dialog by default.
   void SetFileChooser(std::function<QString()> chooseFile) { m_chooseFile = std::move(chooseFile); }
 
@@ -105,8 +108,8 @@ class TForm1 : public QMainWindow {
   QTimer m_framerateTimer;
   std::unique_ptr<TIdleDriver> m_idle;
   TCursorPublisher* m_cursor = nullptr;
+  std::unique_ptr<TFormOwnerWindow> m_ownerWindow;
   TWindowPlayer* m_player = nullptr;
-  std::function<void(const QString&, const QString&)> m_errorBox;
   std::function<QString()> m_chooseFile;
   QString m_hint;
   int m_playCount = 0;

@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "game/random.h"
+#include "platform/winmm/mmsystem.h"
 
 namespace {
 
@@ -21,7 +22,10 @@ constexpr long double kCheerRatio = 0.9L;
 // The end-of-game line is played from the timer thread, the others from the
 // window's thread.
 std::mutex g_outputMutex;
-std::function<void(const std::string&)> g_output;
+
+bool PlayThroughMultimedia(const std::string& name) { return sndPlaySoundA(name.c_str(), SND_ASYNC) != FALSE; }
+
+TVoiceLineOutput g_output = PlayThroughMultimedia;
 
 }  // namespace
 
@@ -39,21 +43,18 @@ std::string EndOfGameVoice(int goodCount, int badCount) {
   return kEndVoices[Random(2)];
 }
 
-void PlayVoiceLine(const std::string& name) {
-  std::function<void(const std::string&)> output;
+bool PlayVoiceLine(const std::string& name) {
+  TVoiceLineOutput output;
   {
     std::lock_guard<std::mutex> lock(g_outputMutex);
     output = g_output;
   }
-  if (output) output(name);
+  return output ? output(name) : false;
 }
 
-void SetVoiceLineOutput(std::function<void(const std::string&)> output) {
+void SetVoiceLineOutput(TVoiceLineOutput output) {
   std::lock_guard<std::mutex> lock(g_outputMutex);
   g_output = std::move(output);
 }
 
-bool VoiceLineOutputAttached() {
-  std::lock_guard<std::mutex> lock(g_outputMutex);
-  return static_cast<bool>(g_output);
-}
+void ResetVoiceLineOutput() { SetVoiceLineOutput(PlayThroughMultimedia); }

@@ -22,8 +22,11 @@ std::string CountInVoice();
 std::string EndOfGameVoice(int goodCount, int badCount);
 
 // Plays a voice line asynchronously (a new line replaces one still playing)
-// through the attached output; nothing when none is attached. The game's
-// output is the multimedia layer's sndPlaySoundA; tests attach a recorder.
-void PlayVoiceLine(const std::string& name);
-void SetVoiceLineOutput(std::function<void(const std::string&)> output);
-bool VoiceLineOutputAttached();
+// and says whether it started (a missing file plays nothing). The output is
+// the multimedia layer's sndPlaySoundA unless another one is attached (tests
+// attach a recorder); an empty output plays nothing.
+using TVoiceLineOutput = std::function<bool(const std::string&)>;
+bool PlayVoiceLine(const std::string& name);
+void SetVoiceLineOutput(TVoiceLineOutput output);
+// Back to sndPlaySoundA.
+void ResetVoiceLineOutput();

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QUrl>
 #include <QWindow>
 
@@ -21,7 +22,9 @@
 #include "game/random.h"
 #include "game/status_bar.h"
 #include "game/voice_cues.h"
+#include "platform/kernel/cp932.h"
 #include "platform/kernel/paths.h"
+#include "platform/ui/application.h"
 #include "qt_test_app.h"
 
 namespace {
@@ -35,18 +38,19 @@ class FormTest : public ::testing::Test {
     iniPath = (dir / "pluvionaut.ini").string();
     std::filesystem::remove(iniPath);
     SetSettingsPathForTesting(iniPath);
-    SetVoiceLineOutput([this](const std::string& name) { voices.push_back(name); });
-    form = std::make_unique<TForm1>();
-    form->SetErrorBox([this](const QString& text, const QString& caption) {
-      errorTexts << text;
-      errorCaptions << caption;
+    SetVoiceLineOutput([this](const std::string& name) {
+      voices.push_back(name);
+      return false;  // as when the file is missing: nothing to wait for
     });
+    HeadlessApplication().ClearMessageBoxes();
+    form = std::make_unique<TForm1>();
   }
   void TearDown() override {
     form.reset();
-    SetVoiceLineOutput(nullptr);
+    ResetVoiceLineOutput();
     std::filesystem::remove_all(dir);
   }
+  std::vector<TRecordedMessageBox> Boxes() { return HeadlessApplication().MessageBoxes(); }
 
   TMainMenu& Menu() { return form->MainMenu1(); }
   QString Panel(int i) { return form->StatusBar1()->PanelText(i); }
@@ -78,8 +82,6 @@ class FormTest : public ::testing::Test {
   std::filesystem::path dir;
   std::string iniPath;
   std::vector<std::string> voices;
-  QStringList errorTexts;
-  QStringList errorCaptions;
   std::unique_ptr<TForm1> form;
   TFakePlayer player;
 };
@@ -119,6 +121,7 @@ TEST_F(FormTest, HoveredItemsShowTheirHintInPanelZero) {
   play->showStatusText(form->menuBar());
   EXPECT_EQ(Panel(kHintPanel), QStringLiteral("ゲームを始めるよ。"));
   EXPECT_EQ(form->Hint(), QStringLiteral("ゲームを始めるよ。"));
+  EXPECT_EQ(Application().Hint(), Utf8ToCp932("ゲームを始めるよ。"));
   Menu().Item("barlengthinfinity")->showStatusText(form->menuBar());
   EXPECT_EQ(Panel(kHintPanel), QStringLiteral("バーの長さが無限大になるよ。"));
   // Leaving the items clears it.
@@ -264,9 +267,10 @@ TEST_F(FormTest, AFailedOpenShowsTheErrorAndDisablesPlay) {
   form->SetPlayer(&player);
   player.failLoad = true;
   form->OpenSong(QStringLiteral("/music/broken.mid"));
-  ASSERT_EQ(errorTexts.size(), 1);
-  EXPECT_EQ(errorTexts[0], QStringLiteral("ファイルの読み込みに失敗しちゃった…。\nごめんね、お兄ちゃん。"));
-  EXPECT_EQ(errorCaptions[0], QStringLiteral("エラー"));
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Cp932ToUtf8(Boxes()[0].Text), "ファイルの読み込みに失敗しちゃった…。\r\nごめんね、お兄ちゃん。");
+  EXPECT_EQ(Cp932ToUtf8(Boxes()[0].Caption), "エラー");
+  EXPECT_EQ(Boxes()[0].Flags, MB_OK | MB_ICONERROR);
   EXPECT_EQ(form->windowTitle(), QStringLiteral("Pluvionaut"));
   EXPECT_FALSE(Menu().Item("Play")->isEnabled());
   EXPECT_TRUE(form->TutorialSong);
@@ -279,13 +283,13 @@ TEST_F(FormTest, AFailedOpenShowsTheErrorAndDisablesPlay) {
   EXPECT_EQ(form->windowTitle(), QStringLiteral("rain.mid [Song] - Pluvionaut"));
   EXPECT_TRUE(Menu().Item("Play")->isEnabled());
   EXPECT_FALSE(form->TutorialSong);
-  EXPECT_EQ(errorTexts.size(), 1);
+  EXPECT_EQ(Boxes().size(), 1u);
   form->SetPlayer(nullptr);
 }
 
 TEST_F(FormTest, OpeningWithoutASequencerFailsLikeAnUnreadableFile) {
   form->OpenSong(QStringLiteral("/music/rain.mid"));
-  EXPECT_EQ(errorTexts.size(), 1);
+  EXPECT_EQ(Boxes().size(), 1u);
   EXPECT_FALSE(Menu().Item("Play")->isEnabled());
 }
 
@@ -347,6 +351,33 @@ TEST_F(FormTest, ClosingWithoutTheTutorialOrTheVoiceDoesNotSayGoodbye) {
   form->close();
   EXPECT_FALSE(form->isVisible());
   EXPECT_TRUE(voices.empty());
+}
+
+TEST_F(FormTest, ClosingDuringTheTutorialSaysGoodbyeAndSkipsTheWaitWhenTheLineIsMissing) {
+  voices.clear();
+  form->show();
+  form->close();
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_TRUE(form->isEnabled());  // no farewell wait took place
+  EXPECT_EQ(voices, std::vector<std::string>{"wav\\KaerunoA@08.wav"});
+}
+
+TEST_F(FormTest, TheFrameLoopIsTheApplicationsIdleHandler) {
+  Activate();
+  ASSERT_TRUE(form->isActiveWindow());
+  form->FrameCount = 0;
+  EXPECT_FALSE(Application().RunIdleHandler(form.get()));
+  EXPECT_EQ(form->FrameCount, 1);
+  form.reset();
+  // Gone with the window.
+  EXPECT_TRUE(Application().RunIdleHandler(nullptr));
+}
+
+TEST_F(FormTest, TheCursorXReachesTheApplication) {
+  QMouseEvent move(QEvent::MouseMove, QPointF(250, 30), QPointF(250, 30), Qt::NoButton, Qt::NoButton,
+                   Qt::NoModifier);
+  QCoreApplication::sendEvent(form->DrawArea(), &move);
+  EXPECT_EQ(Application().CursorClientX(), 250);
 }
 
 }  // namespace

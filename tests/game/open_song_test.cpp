@@ -45,7 +45,6 @@ TEST(SongCaptionTest, FileNameWithoutFolderAndTrimmedTitle) {
 
 TEST(LoadErrorTest, MessageCaptionAndLineBreak) {
   EXPECT_EQ(LoadErrorText(), QStringLiteral("ファイルの読み込みに失敗しちゃった…。\r\nごめんね、お兄ちゃん。"));
-  EXPECT_EQ(LoadErrorTextForDisplay(), QStringLiteral("ファイルの読み込みに失敗しちゃった…。\nごめんね、お兄ちゃん。"));
   EXPECT_EQ(LoadErrorCaption(), QStringLiteral("エラー"));
 }
 

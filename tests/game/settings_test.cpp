@@ -209,6 +209,10 @@ class FormSettingsTest : public SettingsTest {
     SetSettingsPathForTesting(path);
     SetVoiceLineOutput(nullptr);
   }
+  void TearDown() override {
+    ResetVoiceLineOutput();
+    SettingsTest::TearDown();
+  }
 };
 
 TEST_F(FormSettingsTest, PlayCount128AtStartShowsEveryGroupAtOnce) {

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "game/random.h"
+#include "platform/winmm/mmsystem.h"
+#include "platform/winmm/play_sound.h"
 
 namespace {
 
@@ -57,15 +59,27 @@ TEST(VoiceCuesTest, EndOfGameCheersFromNinetyPercent) {
 
 TEST(VoiceCuesTest, LinesGoToTheAttachedOutputOnly) {
   SetVoiceLineOutput(nullptr);
-  EXPECT_FALSE(VoiceLineOutputAttached());
-  PlayVoiceLine("wav\\uwa.wav");  // nowhere to go: nothing happens
+  EXPECT_FALSE(PlayVoiceLine("wav\\uwa.wav"));  // nowhere to go: nothing happens
   std::vector<std::string> played;
-  SetVoiceLineOutput([&](const std::string& name) { played.push_back(name); });
-  EXPECT_TRUE(VoiceLineOutputAttached());
-  PlayVoiceLine(kFarewellVoice);
+  SetVoiceLineOutput([&](const std::string& name) {
+    played.push_back(name);
+    return true;
+  });
+  EXPECT_TRUE(PlayVoiceLine(kFarewellVoice));
   SetVoiceLineOutput(nullptr);
   PlayVoiceLine("wav\\kyaha.wav");
   EXPECT_EQ(played, std::vector<std::string>{"wav\\KaerunoA@08.wav"});
+  ResetVoiceLineOutput();
+}
+
+TEST(VoiceCuesTest, TheGamesOutputIsSndPlaySoundAsynchronously) {
+  ResetVoiceLineOutput();
+  TPlayedSoundRecorder recorder;
+  // A line that does not exist: recorded, reported as not started.
+  EXPECT_FALSE(PlayVoiceLine("wav\\no_such_line.wav"));
+  ASSERT_EQ(recorder.Calls().size(), 1u);
+  EXPECT_EQ(recorder.Calls()[0].Name, "wav\\no_such_line.wav");
+  EXPECT_EQ(recorder.Calls()[0].Flags, SND_ASYNC);
 }
 
 }  // namespace

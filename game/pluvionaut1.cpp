@@ -112,6 +112,7 @@ bool TForm1::FormCloseQuery() {
     QEventLoop wait;
     QTimer::singleShot(kFarewellWaitMs, &wait, &QEventLoop::quit);
     wait.exec();
+    setEnabled(true);
   }
   return true;
 }
@@ -134,6 +135,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
     return;
   }
   FormClose();
+  m_closing = false;
   event->accept();
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <numeric>
 
 namespace {
 
@@ -31,10 +32,14 @@ struct TSndFileCloser {
 
 }  // namespace
 
-std::vector<float> ResampleInterleaved(const std::vector<float>& source, int channels,
+namespace {
+
+// Above this many distinct fractional positions the kernel is evaluated per
+// output frame instead of being tabled.
+constexpr unsigned kMaxPhaseTable = 4096;
+
+std::vector<float> ResampleDirect(const std::vector<float>& source, int channels,
                                        unsigned sourceRate, unsigned targetRate) {
-  if (channels <= 0 || sourceRate == 0 || targetRate == 0) return {};
-  if (sourceRate == targetRate) return source;
   const long long inFrames = static_cast<long long>(source.size()) / channels;
   const long long outFrames = inFrames * targetRate / sourceRate;
   std::vector<float> out(static_cast<size_t>(outFrames * channels), 0.0f);
@@ -57,6 +62,61 @@ std::vector<float> ResampleInterleaved(const std::vector<float>& source, int cha
       // Dividing by the weights keeps a constant signal constant near the edges.
       out[static_cast<size_t>(j * channels + c)] =
           static_cast<float>(weightSum > 1e-9 ? sum / weightSum : 0.0);
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::vector<float> ResampleInterleaved(const std::vector<float>& source, int channels,
+                                       unsigned sourceRate, unsigned targetRate) {
+  if (channels <= 0 || sourceRate == 0 || targetRate == 0) return {};
+  if (sourceRate == targetRate) return source;
+  // Output frame j lies at input position j * sourceRate / targetRate; its
+  // fractional part takes only targetRate / gcd distinct values (160 for
+  // 44.1 -> 48 kHz), so the kernel weights are computed once per phase
+  // instead of two transcendental calls per tap and sample.
+  const unsigned divisor = std::gcd(sourceRate, targetRate);
+  const unsigned phases = targetRate / divisor;
+  const unsigned sourceStep = sourceRate / divisor;
+  if (phases > kMaxPhaseTable) return ResampleDirect(source, channels, sourceRate, targetRate);
+
+  const long long inFrames = static_cast<long long>(source.size()) / channels;
+  const long long outFrames = inFrames * targetRate / sourceRate;
+  const double cutoff = std::min(1.0, static_cast<double>(targetRate) / sourceRate);
+  const double halfWidth = kSincZeroCrossings / cutoff;  // in input frames
+  const int reach = static_cast<int>(std::ceil(halfWidth));
+  const int taps = 2 * reach + 2;  // input offsets -reach .. reach + 1
+  std::vector<double> weights(static_cast<size_t>(phases) * taps);
+  for (unsigned p = 0; p < phases; ++p) {
+    const double frac = static_cast<double>(p) / phases;
+    for (int k = 0; k < taps; ++k) {
+      const double d = frac - static_cast<double>(k - reach);
+      weights[static_cast<size_t>(p) * taps + k] =
+          std::fabs(d) < halfWidth ? cutoff * Sinc(cutoff * d) * Window(d / halfWidth) : 0.0;
+    }
+  }
+
+  std::vector<float> out(static_cast<size_t>(outFrames * channels), 0.0f);
+  std::vector<double> sums(static_cast<size_t>(channels));
+  for (long long j = 0; j < outFrames; ++j) {
+    const long long position = j * sourceStep;
+    const long long base = position / phases;
+    const double* w = &weights[static_cast<size_t>(position % phases) * taps];
+    std::fill(sums.begin(), sums.end(), 0.0);
+    double weightSum = 0.0;
+    for (int k = 0; k < taps; ++k) {
+      const long long i = base + k - reach;
+      if (i < 0 || i >= inFrames || w[k] == 0.0) continue;
+      const float* frame = &source[static_cast<size_t>(i * channels)];
+      for (int c = 0; c < channels; ++c) sums[static_cast<size_t>(c)] += w[k] * frame[c];
+      weightSum += w[k];
+    }
+    // Dividing by the weights keeps a constant signal constant near the edges.
+    for (int c = 0; c < channels; ++c) {
+      out[static_cast<size_t>(j * channels + c)] =
+          static_cast<float>(weightSum > 1e-9 ? sums[static_cast<size_t>(c)] / weightSum : 0.0);
     }
   }
   return out;

@@ -1,19 +1,5 @@
-// The application's one pseudo-random generator, with the class library's
-// Random/Randomize meaning: a 32-bit linear congruential sequence, Random(n)
-// taking the high part of seed * n. Any thread: the seed is one atomic word,
-// so lanes chosen on the window's thread and voice lines chosen on the timer
-// thread draw from the same sequence without a lock.
+// The application's pseudo-random generator lives with the sequencer (which
+// has no window toolkit) so that the window and the timer thread share it.
 #pragma once
 
-#include <cstdint>
-
-// A value in 0 .. range - 1; 0 when range <= 0.
-int Random(int range);
-
-// Seeds the generator from the clock (start-up).
-void Randomize();
-
-// The current seed; setting it makes the following Random calls repeatable
-// (tests, replays).
-std::uint32_t RandSeed();
-void SetRandSeed(std::uint32_t seed);
+#include "game/sequencer/random.h"

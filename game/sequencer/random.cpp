@@ -1,4 +1,4 @@
-#include "game/random.h"
+#include "game/sequencer/random.h"
 
 #include <atomic>
 #include <chrono>

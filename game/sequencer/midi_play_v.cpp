@@ -1,0 +1,219 @@
+// TMidiPlayV's life on the main thread: creation, ports, seeking, starting
+// with the count-in, stopping, the notifications and the unlock box. The
+// timer step is in midi_play_tick.cpp.
+#include "game/sequencer/midi_play_v.h"
+
+#include <cmath>
+#include <cstdio>
+#include <exception>
+
+#include "game/sequencer/game_cues.h"
+#include "platform/kernel/tick_count.h"
+#include "platform/ui/application.h"
+#include "platform/ui/message_window.h"
+#include "platform/winmm/mmsystem.h"
+
+namespace {
+constexpr double kMicrosecondsPerMinute = 60000000.0;
+constexpr double kNormalSpeed = 1.0;
+}  // namespace
+
+TMidiPlayV::TMidiPlayV(void* Owner, std::string SettingsFile)
+    : Timer(this), m_settingsFile(std::move(SettingsFile)), m_clock(&TClock::now), m_sleep(&::Sleep) {
+  Timer.SetEnabled(false);
+  Timer.SetInterval(kTickIntervalMs);
+  Timer.OnTimer = [this](TMMTimer*) { TimerHandler(); };
+  PlayCount.store(SequencerCues::ReadPlayCount(m_settingsFile), std::memory_order_relaxed);
+  Form = Owner;
+  m_window = AllocateHWnd([this](UINT Msg, WPARAM WParam, LPARAM LParam) { return WindowProcedure(Msg, WParam, LParam); });
+}
+
+TMidiPlayV::~TMidiPlayV() {
+  // Waits for a step in progress; the timer's own destructor then waits for
+  // the callback around a step that stopped the timer itself.
+  DisableTimer();
+  DeallocateHWnd(m_window);
+}
+
+// ---- Timer control ----
+
+bool TMidiPlayV::OnStepThread() const { return m_stepThread.load() == std::this_thread::get_id(); }
+
+void TMidiPlayV::DisableTimer() {
+  Timer.SetEnabled(false);
+  if (OnStepThread()) return;
+  // Killing the timer from this thread waits for a callback in progress, but
+  // a step that already stopped the timer itself is no longer waited for
+  // there: its lock is.
+  std::lock_guard<std::mutex> waitForStep(m_stepMutex);
+}
+
+void TMidiPlayV::TimerHandler() { Tick(static_cast<int32_t>(Timer.Elapsed())); }
+
+// ---- Ports ----
+
+bool TMidiPlayV::ClosePorts() {
+  m_gameGeneration.fetch_add(1);
+  DisableTimer();
+  if (PlayCountUnsaved()) SavePlayCount();
+  return TMidiOutput::ClosePorts();
+}
+
+// ---- Position and configuration ----
+
+void TMidiPlayV::Seek(int32_t Ms) {
+  GoodCount.store(0, std::memory_order_relaxed);
+  BadCount.store(0, std::memory_order_relaxed);
+  if (Ms > EndTime) Ms = EndTime;
+  if (Ms < 0) Ms = 0;
+  PositionMs.store(Ms, std::memory_order_relaxed);
+  const int count = Events.Count();
+  int next = 0;
+  while (next < count && Events[next]->Time < Ms) ++next;
+  NextIndex.store(next, std::memory_order_relaxed);
+  int32_t ticks = 0;
+  if (next < count) {
+    ticks = Events[next]->Tick;
+  } else if (count > 0) {
+    ticks = Events.Last()->Tick;
+  }
+  PositionTicks.store(ticks, std::memory_order_relaxed);
+  UpdateCurrentItems();
+  // A pause left over from where the song stood means nothing here: the
+  // device is reset before the next game anyway.
+  WaitRemaining = 0;
+  m_stepRemainder = 0.0;
+}
+
+void TMidiPlayV::SetPlaySpeed(double Factor) {
+  const bool usable = std::isfinite(Factor) && Factor > 0.0;
+  PlaySpeed.store(usable ? Factor : kNormalSpeed, std::memory_order_relaxed);
+}
+
+double TMidiPlayV::CurrentBpm() const {
+  const int32_t tempo = Tempo.load(std::memory_order_relaxed);
+  return tempo == 0 ? 0.0 : kMicrosecondsPerMinute / tempo;
+}
+
+std::string TMidiPlayV::TrackTitle() const {
+  if (Tracks.Count() == 0) return {};
+  const TMidiEventItemTrackName* name = Tracks.Track(0)->NameItem;
+  return name != nullptr ? name->Text : std::string();
+}
+
+bool TMidiPlayV::IsAtEnd(int32_t Index) const { return Index >= Events.Count() - 1; }
+
+void TMidiPlayV::SetClock(TClockSource Clock) { m_clock = Clock ? std::move(Clock) : TClockSource(&TClock::now); }
+
+void TMidiPlayV::SetCountInSleep(TSleepFunction SleepFunction) {
+  m_sleep = SleepFunction ? std::move(SleepFunction) : TSleepFunction(&::Sleep);
+}
+
+// ---- Start and stop ----
+
+bool TMidiPlayV::Start() {
+  const uint32_t game = m_gameGeneration.fetch_add(1) + 1;
+  auto stillThisGame = [&] { return m_gameGeneration.load() == game; };
+  try {
+    // Counting in means the timer is off, also when Start comes without Stop.
+    DisableTimer();
+    for (TMidiEventItemStanderd* item : Events) {
+      if (item->Kind != MidiKind::NoteOn) continue;
+      if (auto* note = dynamic_cast<TMidiEventItemNoteOn*>(item)) note->Caught.store(false, std::memory_order_relaxed);
+    }
+    ResetPorts();
+    Playing.store(true, std::memory_order_relaxed);
+    if (VoiceOn.load(std::memory_order_relaxed)) sndPlaySoundA(SequencerCues::StartVoice().c_str(), SND_ASYNC);
+    // The count-in: PositionMs is still 0, so the frame loop shows the ready
+    // picture. The window's handlers run in here; when one of them stopped
+    // or restarted the game, this game is over and must not start its timer.
+    for (int frame = 0; frame < kCountInFrames; ++frame) {
+      Application().ProcessMessages();
+      if (!stillThisGame()) return false;
+      Application().RunIdleHandler(this);
+      if (!stillThisGame()) return false;
+      m_sleep(kCountInFrameMs);
+    }
+    m_stepRemainder = 0.0;
+    Timer.SetEnabled(true);
+    return true;
+  } catch (const std::exception&) {
+    if (stillThisGame()) {
+      DisableTimer();
+      // No game runs: the frame loop must not wait for one.
+      Playing.store(false, std::memory_order_relaxed);
+    }
+    return false;
+  }
+}
+
+bool TMidiPlayV::Stop() {
+  m_gameGeneration.fetch_add(1);
+  try {
+    DisableTimer();
+    Playing.store(false, std::memory_order_relaxed);
+    AllNotesOff();
+    ResetPorts();
+    AllNotesOff();
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+// ---- Play count ----
+
+bool TMidiPlayV::SavePlayCount() {
+  const bool saved = SequencerCues::WritePlayCount(m_settingsFile, PlayCount.load(std::memory_order_relaxed));
+  m_playCountUnsaved.store(!saved, std::memory_order_relaxed);
+  if (!saved && !m_saveErrorReported.exchange(true)) {
+    std::fprintf(stderr, "The play count could not be written to %s; it is kept and written again later\n",
+                 m_settingsFile.c_str());
+  }
+  return saved;
+}
+
+// ---- Notifications ----
+
+void TMidiPlayV::DoStop() {
+  if (OnStop) OnStop(this);
+}
+
+void TMidiPlayV::DoVibrant(TMidiEventItemVibrant* Item) {
+  CurrentBeat = Item;
+  if (OnVibrant) OnVibrant(this, Item->Vibrant, Item->Rhythm);
+}
+
+void TMidiPlayV::DoTempo(int Tempo_) {
+  Tempo.store(Tempo_, std::memory_order_relaxed);
+  if (OnTempo) OnTempo(this, Tempo_ == 0 ? 0.0 : kMicrosecondsPerMinute / Tempo_);
+}
+
+void TMidiPlayV::DoLyric(const std::string& Text) {
+  CurrentLyric = Text;
+  if (OnLyric) OnLyric(this, CurrentLyric);
+}
+
+void TMidiPlayV::DoLcdStr(const std::string& Text) {
+  LcdText = Text;
+  if (OnLcdStr) OnLcdStr(this, LcdText);
+}
+
+void TMidiPlayV::DoLcdDot(TListIntItems& Dots) {
+  LcdDots = Dots;
+  if (OnLcdDot) OnLcdDot(this, LcdDots);
+}
+
+void TMidiPlayV::DoRhythm(TMidiEventItemRhythm* Item) {
+  CurrentRhythm = Item;
+  if (OnRhythm) OnRhythm(this, Item->Bunshi, Item->Bunbo, Item->ClickClocks);
+}
+
+// ---- The unlock box, shown on the main thread ----
+
+LRESULT TMidiPlayV::WindowProcedure(UINT Msg, WPARAM WParam, LPARAM LParam) {
+  if (Msg != kUnlockMessage) return DefWindowProcA(m_window, Msg, WParam, LParam);
+  const std::string text = SequencerCues::UnlockText(static_cast<int32_t>(WParam));
+  if (!text.empty()) Application().ShowMessageBox(text, SequencerCues::UnlockCaption(), MB_OK | MB_ICONINFORMATION);
+  return 0;
+}

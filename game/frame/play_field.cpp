@@ -43,7 +43,8 @@ constexpr float kTitleY = 50, kGoodY = 150, kBadY = 200, kAwardY = 250;
 constexpr float kGoodTextY = 145, kBadTextY = 195;
 // Result texts and awards end this far right of the rain picture's left edge.
 constexpr int32_t kRightAlignOverlap = 50;
-constexpr double kNicePlayRatio = 0.9;
+// In extended precision on both sides: 9 of 10 is exactly the ratio.
+constexpr long double kNicePlayRatio = 0.9L;
 
 bool IsNoteOn(const TMidiEventItemStanderd& item) { return item.Kind == MidiKind::NoteOn; }
 

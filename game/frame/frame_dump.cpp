@@ -1,4 +1,4 @@
-// frame_dump: draws the title screen, a moment of the tutorial game with
+// frame_dump: draws the title screen, the count-in, a moment of the tutorial game with
 // caught splashes, and the result screen through the real pictures, writes
 // each to a PNG file, then times the play-field frame. Run from the folder
 // that holds bmp\ and dat\ (build/bin).
@@ -74,6 +74,10 @@ int main(int argc, char** argv) {
   TFrameInput input;
   input.MouseX = 300;
   Dump(field, song, input, window.Handle(), prefix, "title");
+
+  // The count-in: the ready picture over the empty field, tutorial line 0.
+  input.Playing = true;
+  Dump(field, song, input, window.Handle(), prefix, "ready");
 
   // A third into the tutorial game: the notes of the last second caught
   // but every third, older ones long gone.

@@ -1,0 +1,87 @@
+// TPlayField: the frame loop's drawing. Holds the window-wide state of the
+// frame loop (first live event, rain speed, raining channels, tutorial flag,
+// frame count, the four text-line caches) and draws one frame of the title,
+// count-in, play field or result screen from the song's playback state.
+// Main thread only (the timer thread writes the song's atomics meanwhile).
+// Refers to the graphics objects and the song without owning them.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "game/frame/game_graphics.h"
+#include "midi/midi_song.h"
+
+// What a frame takes from the sequencer and the window besides the song.
+struct TFrameInput {
+  bool Playing = false;
+  int32_t PlayCount = 0;     // completed games
+  int32_t MouseX = 0;        // cursor x in client pixels
+  int32_t BarHalfWidth = 15; // pixels
+  bool Hidden = false;       // HIDDEN checked
+  bool Sudden = false;       // SUDDEN checked
+};
+
+class TPlayField {
+ public:
+  static constexpr int32_t kBaseRainSpeed = 100;  // pixels per quarter note at rain speed 1.0
+  static constexpr int32_t kBarTopY = 400;
+  static constexpr int32_t kLaneWidth = 5;
+  static constexpr int32_t kLaneCount = 128;
+  static constexpr int32_t kChannelCount = 16;
+
+  explicit TPlayField(TGameGraphics& Graphics);
+
+  // One frame on an active window: counts it, then, when the device passes
+  // its cooperative-level test, draws and presents. True when it drew.
+  bool Frame(const TMidiSong& Song, const TFrameInput& Input);
+
+  // The top of a drop at tick Tick when the song is at PositionTicks: at its
+  // own tick its bottom touches the bar. Division must be above 0.
+  static float DropY(int32_t PositionTicks, int32_t Tick, int32_t RainSpeed, int32_t Division, int32_t BallHeight);
+
+  // Window-wide state of the frame loop.
+  int32_t FirstLiveEvent = 0;
+  int32_t RainSpeed = kBaseRainSpeed;
+  std::array<bool, kChannelCount> RainChannels{};
+  bool TutorialSong = false;
+  int32_t FrameCount = 0;
+  std::string TutorialLineCache, ScenarioLineCache, GoodLineCache, BadLineCache;
+  // The tutorial and scenario scripts, one CP932 line each.
+  std::vector<std::string> TutorialLines;
+  std::vector<std::string> ScenarioLines;
+
+  // How often each text texture was rendered (a cached line is not redrawn).
+  int32_t TextRenders() const { return m_textRenders; }
+
+ private:
+  // The song's state read once per frame, so that all walks agree.
+  struct TSnapshot {
+    int32_t PositionMs;
+    int32_t PositionTicks;
+    int32_t EndTime;
+    int32_t GoodCount;
+    int32_t BadCount;
+  };
+
+  void DrawPlayField(const TMidiSong& Song, const TFrameInput& Input, const TSnapshot& Now);
+  void DrawIdleScreens(const TFrameInput& Input, const TSnapshot& Now);
+  void DrawRainPicture();
+  void DrawChordLines(const TMidiSong& Song, const TFrameInput& Input, const TSnapshot& Now);
+  void DrawDropsAndSplashes(const TMidiSong& Song, const TFrameInput& Input, const TSnapshot& Now);
+  void DrawTutorialLine(const TSnapshot& Now);
+  void DrawResultScreen(const TFrameInput& Input, const TSnapshot& Now);
+  // Renders Text into Texture at size Size when it differs from Cache.
+  void UpdateTextLine(TVXTexture* Texture, std::string& Cache, const std::string& Text, int Size);
+  // A quad covering Texture's image at P.
+  void DrawPicture(float X, float Y, uint32_t Color, TVXTexture* Texture, bool Overlay = true);
+  void DrawBox(float X, float Y, float Width, float Height, uint32_t Color);
+  bool Raining(const TMidiEventItemStanderd& Item) const;
+
+  TGameGraphics& m_graphics;
+  int32_t m_textRenders = 0;
+  int32_t m_goodTextWidth = 0;
+  int32_t m_badTextWidth = 0;
+};

@@ -39,6 +39,10 @@ const QString& LoadErrorText() {
   return text;
 }
 
+QString TutorialSongMissingText(const std::string& reason) {
+  return LoadErrorText() + QStringLiteral("\r\n\r\n") + QString::fromStdString(reason);
+}
+
 const QString& LoadErrorCaption() {
   static const QString caption = QStringLiteral("エラー");
   return caption;

@@ -23,6 +23,9 @@ QString SongCaption(const QString& filePath, const std::string& titleCp932);
 // CR LF, as in every message box text of the game).
 const QString& LoadErrorText();
 const QString& LoadErrorCaption();
+// The box at start-up when the tutorial song cannot be loaded: the load error
+// text and, below it, what was wrong (reason: the reader's message, UTF-8).
+QString TutorialSongMissingText(const std::string& reason);
 
 // The file dialog's filter in the class library's form: description and
 // patterns separated by vertical bars, patterns by semicolons.

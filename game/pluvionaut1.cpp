@@ -13,8 +13,11 @@
 #include "game/form_font.h"
 #include "game/form_owner_window.h"
 #include "game/idle_driver.h"
+#include "game/memo_lines.h"
 #include "game/open_song.h"
 #include "game/random.h"
+#include "game/sequencer/midi_play_v.h"
+#include "game/sequencer_player.h"
 #include "game/settings.h"
 #include "game/status_bar.h"
 #include "game/voice_cues.h"
@@ -32,7 +35,7 @@ constexpr int kFramerateIntervalMs = 1000;
 
 }  // namespace
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+TForm1::TForm1(QWidget* parent, int playDevice) : QMainWindow(parent) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QString::fromLatin1(kApplicationTitle));
   // A single fixed frame with minimise and the system menu (close) only.
@@ -64,7 +67,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   connect(&m_framerateTimer, &QTimer::timeout, this, [this] { FramerateTimerTimer(); });
 
   ConnectMenuHandlers();
-  FormCreate();
+  FormCreate(playDevice);
 
   m_framerateTimer.start();
   Application().SetIdleHandler([this](void* sender, bool& done) { ApplicationEvents1Idle(sender, done); });
@@ -73,21 +76,24 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
 
 TForm1::~TForm1() {
   // FormDestroy: the idle driver goes first so no frame runs on a half
-  // destroyed window; the sequencer is closed and freed by its owner.
+  // destroyed window; then the sequencer's ports close (which saves a play
+  // count still unsaved) and the sequencer goes.
   m_idle.reset();
   Application().SetIdleHandler(nullptr);
   m_framerateTimer.stop();
+  if (m_ownPlayer) m_ownPlayer->ClosePorts();
+  m_player = nullptr;
+  m_ownPlayerAdapter.reset();
+  m_ownPlayer.reset();
   UnregisterPresentTarget(m_ownerWindow->Handle(), m_drawArea);
 }
 
 TOwnerWindow& TForm1::OwnerWindow() { return *m_ownerWindow; }
 
-void TForm1::FormCreate() {
+void TForm1::FormCreate(int playDevice) {
   move(kFormLeft, kFormTop);
-  // The graphics device, scene, textures and text writer are created here
-  // once they exist, then the sequencer with its ports; the tutorial song
-  // stays loaded until the player opens a song.
-  TutorialSong = true;
+  CreatePlayer(playDevice);
+  LoadTutorial();
   {
     // The play count moves to the sequencer, which reads it when created.
     const TIniFile ini(SettingsFilePath());
@@ -100,6 +106,34 @@ void TForm1::FormCreate() {
   if (!greeting.empty()) PlayVoiceLine(greeting);
   m_menu->ApplyVisibility(PlayCount());
   setAcceptDrops(m_menu->OpenVisible());
+}
+
+void TForm1::CreatePlayer(int playDevice) {
+  // The sequencer reads the play count from the settings file as it is made.
+  m_ownPlayer = std::make_unique<TMidiPlayV>(this);
+  m_ownPlayerAdapter = std::make_unique<TSequencerPlayer>(*m_ownPlayer);
+  m_player = m_ownPlayerAdapter.get();
+  m_ownPlayer->AddPlayDevice(playDevice);
+  // A port that does not open is skipped: the game then runs silently.
+  m_ownPlayer->OpenPorts();
+}
+
+void TForm1::LoadTutorial() {
+  Memo1 = LoadMemoLines(kTutorialScript);
+  Memo2 = LoadMemoLines(kScenarioScript);
+  try {
+    m_ownPlayer->LoadFromFile(TranslatePath(kTutorialSongFile));
+    m_ownPlayer->Seek(0);
+  } catch (const std::exception& error) {
+    // Without the tutorial song there is nothing to play until a file is
+    // opened, and opening unlocks only after a game: say so once, leave Play
+    // off and start up all the same.
+    m_menu->Item("Play")->setEnabled(false);
+    Application().ShowMessageBox(Utf8ToCp932(TutorialSongMissingText(error.what()).toStdString()),
+                                 Utf8ToCp932(LoadErrorCaption().toStdString()), MB_OK | MB_ICONERROR);
+  }
+  // The tutorial stays until a song is opened, also when its song is missing.
+  TutorialSong = true;
 }
 
 bool TForm1::FormCloseQuery() {

@@ -5,10 +5,11 @@
 //                       OpenSong, dropped files
 //   frame_loop.cpp      ApplicationEvents1Idle, FramerateTimerTimer, status
 //                       bar read-outs
-// Main thread only. The window owns its menus, drawing, status bar, timers
-// and idle driver; the sequencer is attached from outside and not owned. It
-// installs its frame loop as the application's idle handler and reports
-// hints, the cursor x and message boxes through Application().
+// Main thread only. The window owns its menus, drawing, status bar, timers,
+// idle driver and the sequencer Player with its ports; tests may attach
+// another TWindowPlayer in its place (not owned). It installs its frame loop
+// as the application's idle handler and reports hints, the cursor x and
+// message boxes through Application().
 #pragma once
 
 #include <QMainWindow>
@@ -18,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "game/main_menu.h"
 #include "game/options.h"
@@ -28,14 +30,23 @@ class TDrawArea;
 class TFormOwnerWindow;
 class TOwnerWindow;
 class TIdleDriver;
+class TMidiPlayV;
+class TSequencerPlayer;
 class TStatusBar;
 class TWindowPlayer;
 
 class TForm1 : public QMainWindow {
  public:
-  // FormCreate: builds the window, reads the settings into the menus, seeds
-  // the generator and greets.
-  explicit TForm1(QWidget* parent = nullptr);
+  // The MIDI mapper: the built-in synthesizer.
+  static constexpr int kMidiMapperDevice = -1;
+  static constexpr char kTutorialScript[] = "dat\\tutorial.dat";
+  static constexpr char kScenarioScript[] = "dat\\scenario.dat";
+  static constexpr char kTutorialSongFile[] = "dat\\tutorialmid.dat";
+
+  // FormCreate: builds the window and the sequencer on playDevice with its
+  // ports, loads the scripts and the tutorial song, reads the settings into
+  // the menus, seeds the generator and greets.
+  explicit TForm1(QWidget* parent = nullptr, int playDevice = kMidiMapperDevice);
   // FormDestroy.
   ~TForm1() override;
 
@@ -69,8 +80,12 @@ class TForm1 : public QMainWindow {
   void DisplayHint(const QString& hint);
   const QString& Hint() const { return m_hint; }
 
-  // The sequencer, once there is one (not owned; nullptr detaches).
+  // The sequencer the handlers drive: Player's adapter unless another one
+  // is attached (not owned; nullptr detaches).
   void SetPlayer(TWindowPlayer* player) { m_player = player; }
+  TWindowPlayer* WindowPlayer() const { return m_player; }
+  // The window's own sequencer (null only when it could not be created).
+  TMidiPlayV* Player() const { return m_ownPlayer.get(); }
   // Asks for a song file; empty when cancelled. The file dialog by default.
   void SetFileChooser(std::function<QString()> chooseFile) { m_chooseFile = std::move(chooseFile); }
 
@@ -86,6 +101,9 @@ class TForm1 : public QMainWindow {
   TChannelFlags RainChannels{};
   bool TutorialSong = false;
   int FrameCount = 0;
+  // The lines of the invisible text boxes: the tutorial and scenario scripts (CP932).
+  std::vector<std::string> Memo1;
+  std::vector<std::string> Memo2;
 
  protected:
   bool event(QEvent* event) override;
@@ -94,7 +112,9 @@ class TForm1 : public QMainWindow {
   void dropEvent(QDropEvent* event) override;
 
  private:
-  void FormCreate();
+  void FormCreate(int playDevice);
+  void CreatePlayer(int playDevice);
+  void LoadTutorial();
   bool FormCloseQuery();
   void FormClose();
   void ConnectMenuHandlers();
@@ -109,6 +129,8 @@ class TForm1 : public QMainWindow {
   std::unique_ptr<TIdleDriver> m_idle;
   TCursorPublisher* m_cursor = nullptr;
   std::unique_ptr<TFormOwnerWindow> m_ownerWindow;
+  std::unique_ptr<TMidiPlayV> m_ownPlayer;
+  std::unique_ptr<TSequencerPlayer> m_ownPlayerAdapter;
   TWindowPlayer* m_player = nullptr;
   std::function<QString()> m_chooseFile;
   QString m_hint;

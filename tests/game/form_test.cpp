@@ -141,6 +141,7 @@ TEST_F(FormTest, AFirstStartGreetsWithTheFirstLineAndFollowsTheDefaults) {
 }
 
 TEST_F(FormTest, AnInactiveWindowDrawsNothingButFollowsThePlayCount) {
+  form->SetPlayer(nullptr);  // the count then comes from the window itself
   form->SetPlayCountWithoutPlayer(1);
   form->FrameCount = 5;
   EXPECT_TRUE(RunFrame());

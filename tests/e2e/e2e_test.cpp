@@ -1,0 +1,260 @@
+// The game as a player meets it, on a private X display: the first start,
+// a game of a short tutorial song chosen from the menu by keyboard with the
+// mouse moving over the rain, the unlock box after it, closing, and a restart
+// that reads the play count back and offers Open. Screenshots of the title,
+// the play field and the result screen are kept in build/e2e_screenshots/.
+// Skipped when Xvfb, xdotool or ImageMagick's import is missing. Every wait
+// is bounded; nothing depends on how fast the machine is.
+#include <gtest/gtest.h>
+
+#include <QColor>
+#include <QImage>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "child_process.h"
+#include "platform/kernel/cp932.h"
+#include "x_session.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kWindowLimitMs = 30000;
+constexpr int kGameLimitMs = 60000;
+constexpr int kExitLimitMs = 30000;
+constexpr int kBoxLimitMs = 10000;
+// The song: one note every eighth at 120 bpm for six seconds.
+constexpr int kDivision = 480;
+constexpr int kEighth = kDivision / 2;
+constexpr int kSongNotes = 24;
+// Client area of the window and the status bar lying over its last rows.
+constexpr int kClientWidth = 640;
+constexpr int kClientHeight = 480;
+constexpr int kStatusBarHeight = 19;
+// Share of the drawing that must differ between the play field and the result screen.
+constexpr double kResultDiffers = 0.0001;
+
+void PutBE(std::vector<uint8_t>& out, uint32_t value, int bytes) {
+  for (int i = bytes - 1; i >= 0; --i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+void PutVarLen(std::vector<uint8_t>& out, uint32_t value) {
+  uint8_t groups[5];
+  int n = 0;
+  do {
+    groups[n++] = value & 0x7F;
+    value >>= 7;
+  } while (value != 0);
+  while (n > 1) out.push_back(static_cast<uint8_t>(groups[--n] | 0x80));
+  out.push_back(groups[0]);
+}
+
+// A format-0 Standard MIDI File of about six seconds: track name, tempo,
+// piano, then an arpeggio on channel 1 spread over the middle of the field.
+std::vector<uint8_t> ShortSong() {
+  std::vector<uint8_t> track;
+  const std::string name = "e2e";
+  PutVarLen(track, 0);
+  track.insert(track.end(), {0xFF, 0x03, static_cast<uint8_t>(name.size())});
+  track.insert(track.end(), name.begin(), name.end());
+  PutVarLen(track, 0);
+  track.insert(track.end(), {0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20});  // 500000 us per quarter
+  PutVarLen(track, 0);
+  track.insert(track.end(), {0xC0, 0x00});
+  const uint8_t notes[] = {48, 60, 64, 67, 72, 76, 79, 84};
+  for (int i = 0; i < kSongNotes; ++i) {
+    const uint8_t note = notes[i % std::size(notes)];
+    PutVarLen(track, i == 0 ? static_cast<uint32_t>(kDivision) : 0u);
+    track.insert(track.end(), {0x90, note, 100});
+    PutVarLen(track, kEighth);
+    track.insert(track.end(), {0x80, note, 0});
+  }
+  PutVarLen(track, kDivision);
+  track.insert(track.end(), {0xFF, 0x2F, 0x00});
+  std::vector<uint8_t> file{'M', 'T', 'h', 'd'};
+  PutBE(file, 6, 4);
+  PutBE(file, 0, 2);
+  PutBE(file, 1, 2);
+  PutBE(file, kDivision, 2);
+  file.insert(file.end(), {'M', 'T', 'r', 'k'});
+  PutBE(file, static_cast<uint32_t>(track.size()), 4);
+  file.insert(file.end(), track.begin(), track.end());
+  return file;
+}
+
+std::string ReadBytes(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+int DistinctColours(const QImage& image, int limit) {
+  std::vector<QRgb> seen;
+  for (int y = 0; y < image.height(); y += 2) {
+    for (int x = 0; x < image.width(); x += 2) {
+      const QRgb c = image.pixel(x, y);
+      if (std::find(seen.begin(), seen.end(), c) == seen.end()) {
+        seen.push_back(c);
+        if (static_cast<int>(seen.size()) >= limit) return limit;
+      }
+    }
+  }
+  return static_cast<int>(seen.size());
+}
+
+double DifferingShare(const QImage& a, const QImage& b) {
+  if (a.size() != b.size() || a.isNull()) return 1.0;
+  int64_t differing = 0;
+  for (int y = 0; y < a.height(); ++y) {
+    for (int x = 0; x < a.width(); ++x) differing += a.pixel(x, y) != b.pixel(x, y);
+  }
+  return static_cast<double>(differing) / (static_cast<double>(a.width()) * a.height());
+}
+
+// Dark pixels (text) in the status bar's rows.
+int DarkPixels(const QImage& image) {
+  int dark = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) dark += qGray(image.pixel(x, y)) < 96;
+  }
+  return dark;
+}
+
+class EndToEndTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::vector<std::string> missing = TXSession::MissingPrograms();
+    if (!missing.empty()) GTEST_SKIP() << "missing " << missing.front() << ": no end-to-end run";
+    const fs::path bin = PLUV_BIN_DIR;
+    if (!fs::exists(bin / "pluvionaut")) GTEST_SKIP() << "the game is not built";
+    ASSERT_TRUE(m_x.Start()) << "Xvfb gave no display";
+    // The game's own folder: a copy of the executable (its settings file is
+    // its path + ".ini"), the pictures and voices of the build, the scripts
+    // and a short tutorial song.
+    m_folder = fs::temp_directory_path() / ("pluv_e2e_" + std::to_string(getpid()));
+    fs::remove_all(m_folder);
+    fs::create_directories(m_folder / "dat");
+    fs::copy_file(bin / "pluvionaut", m_folder / "pluvionaut");
+    fs::create_directory_symlink(fs::absolute(bin / "bmp"), m_folder / "bmp");
+    fs::create_directory_symlink(fs::absolute(bin / "wav"), m_folder / "wav");
+    for (const char* script : {"tutorial.dat", "scenario.dat"}) {
+      fs::copy_file(bin / "dat" / script, m_folder / "dat" / script);
+    }
+    const std::vector<uint8_t> song = ShortSong();
+    std::ofstream(m_folder / "dat" / "tutorialmid.dat", std::ios::binary)
+        .write(reinterpret_cast<const char*>(song.data()), static_cast<std::streamsize>(song.size()));
+    m_shots = bin.parent_path() / "e2e_screenshots";
+    fs::create_directories(m_shots);
+  }
+  void TearDown() override {
+    m_game.Stop();
+    if (!m_folder.empty()) fs::remove_all(m_folder);
+  }
+
+  // Starts the game and waits for its main window; its id, or empty.
+  std::string StartGame() {
+    const std::string exe = (m_folder / "pluvionaut").string();
+    if (!m_game.Start({exe}, m_x.Environment(), m_folder.string())) return {};
+    std::string window;
+    WaitUntil(kWindowLimitMs, [&] {
+      const std::vector<std::string> found = m_x.FindWindows("^Pluvionaut$");
+      if (!found.empty()) window = found.front();
+      return !window.empty() || !m_game.Running();
+    });
+    return window;
+  }
+  // The window's client area (the 640 x 480 drawing) from a screen shot.
+  QImage Client(const QImage& screen, const std::string& window) const {
+    const QRect frame = m_x.Geometry(window);
+    if (frame.isNull() || screen.isNull()) return {};
+    // The drawing fills the window's bottom 480 rows under the menu bar.
+    return screen.copy(frame.x(), frame.y() + frame.height() - kClientHeight, kClientWidth, kClientHeight);
+  }
+  std::string Shot(const char* name) const { return (m_shots / name).string(); }
+  bool CloseGame(const std::string& window) {
+    m_x.Focus(window);
+    m_x.Keys({"alt+f", "x"});
+    int status = 0;
+    return m_game.WaitForExit(kExitLimitMs, status);
+  }
+
+  TXSession m_x;
+  TChildProcess m_game;
+  fs::path m_folder;
+  fs::path m_shots;
+};
+
+TEST_F(EndToEndTest, AFirstGameUnlocksOpenAndTheCountSurvivesARestart) {
+  std::string window = StartGame();
+  ASSERT_FALSE(window.empty()) << "no game window appeared";
+  m_x.Focus(window);
+  // The title screen once the first frames are in.
+  QImage title;
+  WaitUntil(kWindowLimitMs, [&] {
+    title = Client(m_x.Screenshot(Shot("title.png")), window);
+    return !title.isNull() && DistinctColours(title, 8) >= 8;
+  }, 500);
+  ASSERT_FALSE(title.isNull());
+  EXPECT_GE(DistinctColours(title, 8), 8) << "the title screen is blank";
+  EXPECT_GT(DarkPixels(title.copy(0, kClientHeight - kStatusBarHeight, kClientWidth, kStatusBarHeight)), 0)
+      << "the status bar shows no text";
+
+  // Play, from the keyboard: 再生(&P) > 再生(&P).
+  m_x.Keys({"alt+p", "p"});
+  const QRect frame = m_x.Geometry(window);
+  const int barY = frame.y() + frame.height() - kClientHeight + 420;
+  QImage playField;
+  std::vector<std::string> boxes;
+  int moves = 0;
+  const bool ended = WaitUntil(kGameLimitMs, [&] {
+    // The bar sweeps over the lanes of the song's notes.
+    m_x.MoveMouse(frame.x() + 240 + (moves * 37) % 200, barY);
+    ++moves;
+    if (moves == 25) playField = Client(m_x.Screenshot(Shot("play_field.png")), window);
+    boxes = m_x.FindWindows("隠し機能出現");
+    return !boxes.empty() || !m_game.Running();
+  }, 150);
+  ASSERT_TRUE(m_game.Running()) << "the game ended during play";
+  ASSERT_TRUE(ended) << "no unlock box after the first game";
+  ASSERT_FALSE(playField.isNull());
+  EXPECT_GE(DistinctColours(playField, 8), 8) << "the play field is blank";
+
+  // The unlock box goes with Return.
+  m_x.Focus(boxes.front());
+  m_x.Keys({"Return"});
+  EXPECT_TRUE(WaitUntil(kBoxLimitMs, [&] { return m_x.FindWindows("隠し機能出現").empty(); }))
+      << "the unlock box stayed";
+  m_x.Focus(window);
+  QImage result;
+  WaitUntil(kBoxLimitMs, [&] {
+    result = Client(m_x.Screenshot(Shot("result.png")), window);
+    return DifferingShare(result, playField) > kResultDiffers;
+  }, 500);
+  EXPECT_GT(DifferingShare(result, playField), kResultDiffers) << "the result screen looks like the play field";
+  EXPECT_GE(DistinctColours(result, 8), 8);
+
+  ASSERT_TRUE(CloseGame(window)) << "the game did not close";
+  const std::string settings = ReadBytes(m_folder / "pluvionaut.ini");
+  EXPECT_NE(settings.find(Utf8ToCp932("プレイ回数") + "=1\r\n"), std::string::npos) << settings;
+
+  // The restart offers Open: its dialog comes up from the keyboard.
+  window = StartGame();
+  ASSERT_FALSE(window.empty()) << "no game window after the restart";
+  m_x.Focus(window);
+  const size_t before = m_x.WindowsOfProcess(m_game.Pid()).size();
+  m_x.Keys({"alt+f", "o"});
+  EXPECT_TRUE(WaitUntil(kBoxLimitMs, [&] { return m_x.WindowsOfProcess(m_game.Pid()).size() > before; }))
+      << "Open brought up no dialog";
+  m_x.Screenshot(Shot("open_dialog.png"));
+  m_x.Keys({"Escape"});
+  EXPECT_TRUE(CloseGame(window));
+}
+
+}  // namespace

@@ -64,6 +64,7 @@ void TForm1::PlayClick() {
   RainSpeed = RainSpeedOption(*m_menu);
   RainChannels = RainChannelsOption(*m_menu);
   const int barHalfWidth = BarHalfWidthOption(*m_menu);
+  m_barHalfWidth = barHalfWidth;
   const bool voiceOn = m_menu->Checked("VoiceON");
   // The permutation is drawn whatever the lane mode, so the generator's
   // sequence does not depend on the options.

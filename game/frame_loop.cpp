@@ -2,6 +2,8 @@
 #include <climits>
 
 #include "game/cursor_publisher.h"
+#include "game/frame/play_field.h"
+#include "game/sequencer/midi_play_v.h"
 #include "game/pluvionaut1.h"
 #include "game/status_bar.h"
 #include "game/window_player.h"
@@ -18,13 +20,34 @@ void TForm1::ApplicationEvents1Idle(void* /*Sender*/, bool& Done) {
   // drawing (it may be outside the window).
   m_cursor->PublishFromCursor();
 
-  // Drawing (device test, scene, present) comes with the graphics device; the
-  // menu states belong to a drawn frame.
-  const bool playing = Playing();
-  m_menu->ApplyPlayingState(playing);
+  DrawFrame();
+  // The menus follow the game also while the device cannot draw, so that
+  // Stop stays reachable.
+  m_menu->ApplyPlayingState(Playing());
 
   UpdateStatusReadouts();
   Done = false;
+}
+
+bool TForm1::DrawFrame() {
+  if (!m_playField || !m_ownPlayer) return false;
+  TPlayField& field = *m_playField;
+  // The window's state goes in; the first live event comes back, as the
+  // frame advances it.
+  field.FirstLiveEvent = FirstLiveEvent;
+  field.RainSpeed = RainSpeed;
+  field.RainChannels = RainChannels;
+  field.TutorialSong = TutorialSong;
+  TFrameInput input;
+  input.Playing = Playing();
+  input.PlayCount = PlayCount();
+  input.MouseX = m_cursor->ClientX();
+  input.BarHalfWidth = m_barHalfWidth;
+  input.Hidden = m_menu->Checked("Hidden");
+  input.Sudden = m_menu->Checked("Sudden");
+  const bool drawn = field.Frame(*m_ownPlayer, input);
+  FirstLiveEvent = field.FirstLiveEvent;
+  return drawn;
 }
 
 void TForm1::UpdateStatusReadouts() {

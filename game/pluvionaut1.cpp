@@ -12,8 +12,10 @@
 #include "game/draw_area.h"
 #include "game/form_font.h"
 #include "game/form_owner_window.h"
+#include "game/frame/game_graphics.h"
+#include "game/frame/play_field.h"
 #include "game/idle_driver.h"
-#include "game/memo_lines.h"
+#include "game/frame/frame_text.h"
 #include "game/open_song.h"
 #include "game/random.h"
 #include "game/sequencer/midi_play_v.h"
@@ -85,6 +87,9 @@ TForm1::~TForm1() {
   m_player = nullptr;
   m_ownPlayerAdapter.reset();
   m_ownPlayer.reset();
+  // The drawing goes before the wrapper that its textures belong to.
+  m_playField.reset();
+  m_graphics.reset();
   UnregisterPresentTarget(m_ownerWindow->Handle(), m_drawArea);
 }
 
@@ -92,8 +97,14 @@ TOwnerWindow& TForm1::OwnerWindow() { return *m_ownerWindow; }
 
 void TForm1::FormCreate(int playDevice) {
   move(kFormLeft, kFormTop);
+  // The device wrapper in window mode on the drawing, the scene, the
+  // textures and the text writer; a missing picture leaves its texture empty.
+  m_graphics = std::make_unique<TGameGraphics>(m_ownerWindow.get());
+  m_playField = std::make_unique<TPlayField>(*m_graphics);
   CreatePlayer(playDevice);
   LoadTutorial();
+  m_playField->TutorialLines = Memo1;
+  m_playField->ScenarioLines = Memo2;
   {
     // The play count moves to the sequencer, which reads it when created.
     const TIniFile ini(SettingsFilePath());
@@ -119,8 +130,8 @@ void TForm1::CreatePlayer(int playDevice) {
 }
 
 void TForm1::LoadTutorial() {
-  Memo1 = LoadMemoLines(kTutorialScript);
-  Memo2 = LoadMemoLines(kScenarioScript);
+  Memo1 = ReadScriptFile(kTutorialScript);
+  Memo2 = ReadScriptFile(kScenarioScript);
   try {
     m_ownPlayer->LoadFromFile(TranslatePath(kTutorialSongFile));
     m_ownPlayer->Seek(0);

@@ -29,8 +29,10 @@ class TCursorPublisher;
 class TDrawArea;
 class TFormOwnerWindow;
 class TOwnerWindow;
+class TGameGraphics;
 class TIdleDriver;
 class TMidiPlayV;
+class TPlayField;
 class TSequencerPlayer;
 class TStatusBar;
 class TWindowPlayer;
@@ -86,6 +88,10 @@ class TForm1 : public QMainWindow {
   TWindowPlayer* WindowPlayer() const { return m_player; }
   // The window's own sequencer (null only when it could not be created).
   TMidiPlayV* Player() const { return m_ownPlayer.get(); }
+  // The device wrapper, scene, textures and text writer, and the drawing of
+  // the frames on them.
+  TGameGraphics& Graphics() { return *m_graphics; }
+  TPlayField& PlayField() { return *m_playField; }
   // Asks for a song file; empty when cancelled. The file dialog by default.
   void SetFileChooser(std::function<QString()> chooseFile) { m_chooseFile = std::move(chooseFile); }
 
@@ -113,6 +119,8 @@ class TForm1 : public QMainWindow {
 
  private:
   void FormCreate(int playDevice);
+  // Draws one frame with the window's state; true when it drew.
+  bool DrawFrame();
   void CreatePlayer(int playDevice);
   void LoadTutorial();
   bool FormCloseQuery();
@@ -129,6 +137,9 @@ class TForm1 : public QMainWindow {
   std::unique_ptr<TIdleDriver> m_idle;
   TCursorPublisher* m_cursor = nullptr;
   std::unique_ptr<TFormOwnerWindow> m_ownerWindow;
+  std::unique_ptr<TGameGraphics> m_graphics;
+  std::unique_ptr<TPlayField> m_playField;
+  int m_barHalfWidth = kBaseBarHalfWidth;  // of the game last started
   std::unique_ptr<TMidiPlayV> m_ownPlayer;
   std::unique_ptr<TSequencerPlayer> m_ownPlayerAdapter;
   TWindowPlayer* m_player = nullptr;

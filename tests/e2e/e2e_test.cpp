@@ -40,7 +40,7 @@ constexpr int kClientWidth = 640;
 constexpr int kClientHeight = 480;
 constexpr int kStatusBarHeight = 19;
 // Share of the drawing that must differ between the play field and the result screen.
-constexpr double kResultDiffers = 0.0001;
+constexpr double kResultDiffers = 0.05;
 
 void PutBE(std::vector<uint8_t>& out, uint32_t value, int bytes) {
   for (int i = bytes - 1; i >= 0; --i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));

@@ -15,7 +15,7 @@
 #include <memory>
 #include <unistd.h>
 
-#include "game/memo_lines.h"
+#include "game/frame/frame_text.h"
 #include "game/pluvionaut1.h"
 #include "game/qt_application.h"
 #include "game/sequencer/game_cues.h"
@@ -128,8 +128,8 @@ TEST_F(FormSequencerTest, AFirstRunGreetsLoadsTheTutorialAndUnlocksOpenAfterItsG
   EXPECT_GT(m_form->Player()->Events.Count(), 1);
   EXPECT_GT(m_form->Player()->EndTime, 0);
   // The scripts as the build installs them beside the executable.
-  EXPECT_EQ(m_form->Memo1, LoadMemoLines(TForm1::kTutorialScript));
-  EXPECT_EQ(m_form->Memo2, LoadMemoLines(TForm1::kScenarioScript));
+  EXPECT_EQ(m_form->Memo1, ReadScriptFile(TForm1::kTutorialScript));
+  EXPECT_EQ(m_form->Memo2, ReadScriptFile(TForm1::kScenarioScript));
   EXPECT_FALSE(m_form->Memo1.empty());
   EXPECT_FALSE(m_form->Memo2.empty());
 
@@ -228,17 +228,6 @@ TEST_F(FormSequencerTest, AMissingTutorialSongIsReportedOnceAndLeavesPlayOff) {
   // The start-up went on: settings read, greeting chosen.
   EXPECT_TRUE(m_form->MainMenu1().Checked("VoiceON"));
   EXPECT_EQ(m_form->PlayCount(), 0);
-}
-
-TEST(MemoLines, SplitsAtEveryLineBreakAndKeepsTheBytes) {
-  EXPECT_EQ(SplitMemoLines(""), std::vector<std::string>{});
-  EXPECT_EQ(SplitMemoLines("a\r\nb\nc\rd"), (std::vector<std::string>{"a", "b", "c", "d"}));
-  EXPECT_EQ(SplitMemoLines("a\r\n"), std::vector<std::string>{"a"});
-  EXPECT_EQ(SplitMemoLines("a\r\n\r\nb"), (std::vector<std::string>{"a", "", "b"}));
-  EXPECT_EQ(SplitMemoLines("\n\r"), (std::vector<std::string>{"", ""}));
-  const std::string cp932 = Utf8ToCp932("雨の日");
-  EXPECT_EQ(SplitMemoLines(cp932 + "\r\n" + cp932), (std::vector<std::string>{cp932, cp932}));
-  EXPECT_EQ(LoadMemoLines("no such folder\\no such file.dat"), std::vector<std::string>{});
 }
 
 }  // namespace

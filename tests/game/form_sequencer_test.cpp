@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
+#include <QWindow>
 
 #include <chrono>
 #include <filesystem>
@@ -15,7 +16,9 @@
 #include <memory>
 #include <unistd.h>
 
+#include "game/draw_area.h"
 #include "game/frame/frame_text.h"
+#include "game/frame/play_field.h"
 #include "game/pluvionaut1.h"
 #include "game/qt_application.h"
 #include "game/sequencer/game_cues.h"
@@ -228,6 +231,47 @@ TEST_F(FormSequencerTest, AMissingTutorialSongIsReportedOnceAndLeavesPlayOff) {
   // The start-up went on: settings read, greeting chosen.
   EXPECT_TRUE(m_form->MainMenu1().Checked("VoiceON"));
   EXPECT_EQ(m_form->PlayCount(), 0);
+}
+
+// Pixels of the drawing that are not white.
+int Coloured(const QImage& frame) {
+  int coloured = 0;
+  for (int y = 0; y < frame.height(); ++y) {
+    for (int x = 0; x < frame.width(); ++x) coloured += (frame.pixel(x, y) & 0xFFFFFFu) != 0xFFFFFFu;
+  }
+  return coloured;
+}
+
+TEST_F(FormSequencerTest, AnActiveWindowDrawsTheTitleThenTheCountInIntoItsDrawing) {
+  CreateForm();
+  m_form->show();
+  m_form->windowHandle()->requestActivate();
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(m_form->isActiveWindow());
+  bool done = true;
+  m_form->ApplicationEvents1Idle(m_form.get(), done);
+  EXPECT_FALSE(done);
+  const QImage title = m_form->DrawArea()->Frame();
+  ASSERT_EQ(title.size(), QSize(640, 480));
+  EXPECT_GT(Coloured(title), 640 * 480 / 2) << "the title picture covers the drawing";
+
+  // The count-in draws through the same handler: the ready picture.
+  m_form->MainMenu1().Item("rainspeed20")->trigger();
+  QImage countIn;
+  TMidiPlayV* player = m_form->Player();
+  int frames = 0;
+  player->SetCountInSleep([&](DWORD) {
+    if (++frames == 1) countIn = m_form->DrawArea()->Frame();
+  });
+  m_form->PlayClick();
+  player->Timer.SetEnabled(false);
+  ASSERT_FALSE(countIn.isNull());
+  EXPECT_NE(countIn, title);
+  EXPECT_EQ(m_form->PlayField().RainSpeed, 200);
+  EXPECT_TRUE(m_form->PlayField().TutorialSong);
+  EXPECT_EQ(m_form->PlayField().TutorialLines, m_form->Memo1);
+  EXPECT_EQ(m_form->PlayField().ScenarioLines, m_form->Memo2);
+  m_form->StopClick();
 }
 
 }  // namespace

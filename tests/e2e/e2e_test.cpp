@@ -16,6 +16,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -178,11 +179,12 @@ class EndToEndTest : public ::testing::Test {
     return screen.copy(frame.x(), frame.y() + frame.height() - kClientHeight, kClientWidth, kClientHeight);
   }
   std::string Shot(const char* name) const { return (m_shots / name).string(); }
+  // Quits from the menu; true when the game ended cleanly (exit code 0).
   bool CloseGame(const std::string& window) {
     m_x.Focus(window);
     m_x.Keys({"alt+f", "x"});
     int status = 0;
-    return m_game.WaitForExit(kExitLimitMs, status);
+    return m_game.WaitForExit(kExitLimitMs, status) && WIFEXITED(status) && WEXITSTATUS(status) == 0;
   }
 
   TXSession m_x;
@@ -240,7 +242,7 @@ TEST_F(EndToEndTest, AFirstGameUnlocksOpenAndTheCountSurvivesARestart) {
   EXPECT_GT(DifferingShare(result, playField), kResultDiffers) << "the result screen looks like the play field";
   EXPECT_GE(DistinctColours(result, 8), 8);
 
-  ASSERT_TRUE(CloseGame(window)) << "the game did not close";
+  ASSERT_TRUE(CloseGame(window)) << "the game did not close cleanly";
   const std::string settings = ReadBytes(m_folder / "pluvionaut.ini");
   EXPECT_NE(settings.find(Utf8ToCp932("プレイ回数") + "=1\r\n"), std::string::npos) << settings;
 

@@ -1,7 +1,7 @@
-// Which voice line the character says at start-up, at the start and the end
-// of a game and when the window closes. The choices draw from the
-// application's generator; any thread (the end-of-game line is chosen on the
-// timer thread). Names are the game's Windows-style relative names.
+// Which voice line the character says at start-up and when the window
+// closes, and the output that plays them. The greeting draws from the
+// application's generator; any thread. Names are the game's Windows-style
+// relative names.
 #pragma once
 
 #include <functional>
@@ -14,12 +14,8 @@ inline constexpr int kFarewellWaitMs = 6000;
 // play count is 0 or less, else one of four at random.
 std::string GreetingVoice(bool voiceOn, int playCount);
 
-// Count-in of a game (voice on): one of two at random.
-std::string CountInVoice();
-
-// End of a game with at least one judged drop (voice on): a cheer for 90 %
-// Good or better, else one of two lines at random.
-std::string EndOfGameVoice(int goodCount, int badCount);
+// The count-in and end-of-game lines are the sequencer's (SequencerCues in
+// game/sequencer/game_cues.h): it plays them on its own.
 
 // Plays a voice line asynchronously (a new line replaces one still playing)
 // and says whether it started (a missing file plays nothing). The output is

@@ -1,4 +1,5 @@
 #include "game/voice_cues.h"
+#include "game/sequencer/game_cues.h"
 
 #include <gtest/gtest.h>
 
@@ -40,20 +41,20 @@ TEST(VoiceCuesTest, CountInDrawsOneOfTwo) {
     SetRandSeed(seed);
     const int v = Random(2);
     SetRandSeed(seed);
-    EXPECT_EQ(CountInVoice(), v == 0 ? "wav\\HajimeC@08.wav" : "wav\\IkuyoA@08.wav");
+    EXPECT_EQ(SequencerCues::StartVoice(), v == 0 ? "wav\\HajimeC@08.wav" : "wav\\IkuyoA@08.wav");
   }
 }
 
 TEST(VoiceCuesTest, EndOfGameCheersFromNinetyPercent) {
   SetRandSeed(3);
-  EXPECT_EQ(EndOfGameVoice(9, 1), "wav\\uwa.wav");
-  EXPECT_EQ(EndOfGameVoice(100, 0), "wav\\uwa.wav");
+  EXPECT_EQ(SequencerCues::EndVoice(9, 1), "wav\\uwa.wav");
+  EXPECT_EQ(SequencerCues::EndVoice(100, 0), "wav\\uwa.wav");
   EXPECT_EQ(RandSeed(), 3u);
   for (std::uint32_t seed = 0; seed < 10; ++seed) {
     SetRandSeed(seed);
     const int v = Random(2);
     SetRandSeed(seed);
-    EXPECT_EQ(EndOfGameVoice(899, 101), v == 0 ? "wav\\SyuuryouC@08.wav" : "wav\\kyaha.wav");
+    EXPECT_EQ(SequencerCues::EndVoice(899, 101), v == 0 ? "wav\\SyuuryouC@08.wav" : "wav\\kyaha.wav");
   }
 }
 

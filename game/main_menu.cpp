@@ -6,6 +6,8 @@
 #include <QMenuBar>
 
 #include <cstdio>
+
+#include "game/tr.h"
 #include <stdexcept>
 
 namespace {
@@ -52,7 +54,7 @@ constexpr int kDrumChannel = 10;
 
 }  // namespace
 
-TMainMenu::TMainMenu(QMenuBar* bar) {
+TMainMenu::TMainMenu(QMenuBar* bar) : m_bar(bar) {
   QMenu* file1 = AddSubmenu(bar, "File1", QStringLiteral("ファイル(&F)"));
   AddCommand(file1, "Open", QStringLiteral("MIDIファイルを開く(&O)..."),
              QStringLiteral("雨として降ってくる曲を選択できるよ。"));
@@ -66,13 +68,13 @@ TMainMenu::TMainMenu(QMenuBar* bar) {
 
   QMenu* n1 = AddSubmenu(option, "N1", QStringLiteral("ルフナボイス"),
                          QStringLiteral("私の声のON/OFFを変更できるよ。できればOFFにしてほしくないけど。"));
-  QActionGroup* voice = NewRadioGroup(bar);
+  QActionGroup* voice = NewRadioGroup();
   AddRadio(n1, voice, "VoiceON", QStringLiteral("ON"), QStringLiteral("私の声の再生をONにするよ。"), true);
   AddRadio(n1, voice, "VoiceOFF", QStringLiteral("OFF"), QStringLiteral("私の声の再生をOFFにするよ。"), false);
 
   QMenu* rainSpeed =
       AddSubmenu(option, "rainspeedOption", QStringLiteral("雨の落下スピード"), QStringLiteral("HI-SPEEDオプションだよ。"));
-  QActionGroup* rainSpeedGroup = NewRadioGroup(bar);
+  QActionGroup* rainSpeedGroup = NewRadioGroup();
   for (const TValueItem& v : kRainSpeedValues) {
     const QString caption = QString::fromUtf8(v.Caption);
     m_rainSpeedItems.push_back(AddRadio(rainSpeed, rainSpeedGroup, v.Name, caption, RainSpeedHint(caption),
@@ -86,7 +88,7 @@ TMainMenu::TMainMenu(QMenuBar* bar) {
 
   QMenu* rainPosition = AddSubmenu(option, "rainpositionOption", QStringLiteral("雨の落下位置"),
                                    QStringLiteral("MIRROR/RANDOMオプションだよ。"));
-  QActionGroup* position = NewRadioGroup(bar);
+  QActionGroup* position = NewRadioGroup();
   AddRadio(rainPosition, position, "NORMAL", QStringLiteral("NORMAL"), QStringLiteral("雨が通常の位置に降ってくるよ。"),
            true);
   AddRadio(rainPosition, position, "MIRROR", QStringLiteral("MIRROR"),
@@ -117,7 +119,7 @@ TMainMenu::TMainMenu(QMenuBar* bar) {
 
   QMenu* playSpeed =
       AddSubmenu(option, "playspeedOption", QStringLiteral("音楽の再生スピード"), QStringLiteral("曲の速さを変更できるよ。"));
-  QActionGroup* playSpeedGroup = NewRadioGroup(bar);
+  QActionGroup* playSpeedGroup = NewRadioGroup();
   for (const TValueItem& v : kPlaySpeedValues) {
     const QString caption = QString::fromUtf8(v.Caption);
     m_playSpeedItems.push_back(AddRadio(playSpeed, playSpeedGroup, v.Name, caption, PlaySpeedHint(caption),
@@ -126,12 +128,16 @@ TMainMenu::TMainMenu(QMenuBar* bar) {
 
   QMenu* barLength = AddSubmenu(option, "barlengthOption", QStringLiteral("バーの長さ"),
                                 QStringLiteral("バーの長さを変更できるよ。ゲームバランスが壊れてしまうよ。"));
-  QActionGroup* barLengthGroup = NewRadioGroup(bar);
+  QActionGroup* barLengthGroup = NewRadioGroup();
   for (const TValueItem& v : kBarLengthValues) {
     const QString caption = QString::fromUtf8(v.Caption);
     m_barLengthItems.push_back(AddRadio(barLength, barLengthGroup, v.Name, caption, BarLengthHint(caption),
                                         caption == kDefaultValueCaption));
   }
+
+  m_designBuilt = true;
+  m_soundMenu = AddSubmenu(bar, "Sound", QStringLiteral("サウンド(&S)"));
+  m_viewMenu = AddSubmenu(bar, "View", QStringLiteral("表示(&V)"));
 
   m_open = Item("Open");
   m_option = Item("Option");
@@ -149,8 +155,27 @@ TMainMenu::TMainMenu(QMenuBar* bar) {
   ApplyPlayingState(false);
 }
 
+namespace {
+
+// The source (Japanese) texts of an item, kept for Retranslate.
+constexpr char kSourceCaption[] = "pluvSourceCaption";
+constexpr char kSourceHint[] = "pluvSourceHint";
+
+void SetCaption(QAction* action, const QString& caption) {
+  action->setProperty(kSourceCaption, caption);
+  action->setText(Tr(caption));
+}
+
+void SetHint(QAction* action, const QString& hint) {
+  action->setProperty(kSourceHint, hint);
+  action->setStatusTip(Tr(hint));
+}
+
+}  // namespace
+
 QMenu* TMainMenu::AddSubmenu(QMenuBar* bar, const char* name, const QString& caption) {
   QMenu* menu = bar->addMenu(caption);
+  SetCaption(menu->menuAction(), caption);
   menu->setObjectName(QString::fromLatin1(name));
   Register(menu->menuAction(), name);
   return menu;
@@ -159,14 +184,16 @@ QMenu* TMainMenu::AddSubmenu(QMenuBar* bar, const char* name, const QString& cap
 QMenu* TMainMenu::AddSubmenu(QMenu* parent, const char* name, const QString& caption, const QString& hint) {
   QMenu* menu = parent->addMenu(caption);
   menu->setObjectName(QString::fromLatin1(name));
-  menu->menuAction()->setStatusTip(hint);
+  SetCaption(menu->menuAction(), caption);
+  SetHint(menu->menuAction(), hint);
   Register(menu->menuAction(), name);
   return menu;
 }
 
 QAction* TMainMenu::AddCommand(QMenu* parent, const char* name, const QString& caption, const QString& hint) {
   QAction* action = parent->addAction(caption);
-  action->setStatusTip(hint);
+  SetCaption(action, caption);
+  SetHint(action, hint);
   Register(action, name);
   return action;
 }
@@ -191,14 +218,14 @@ QAction* TMainMenu::AddCheck(QMenu* parent, const char* name, const QString& cap
 void TMainMenu::Register(QAction* action, const char* name) {
   action->setObjectName(QString::fromLatin1(name));
   m_items.emplace(name, action);
-  m_allItems.push_back(action);
+  (m_designBuilt ? m_extensionItems : m_allItems).push_back(action);
 }
 
-QActionGroup* TMainMenu::NewRadioGroup(QMenuBar* bar) {
+QActionGroup* TMainMenu::NewRadioGroup() {
   // Exclusive: choosing the checked item keeps it checked, choosing another
   // moves the mark. Qt still lets the program uncheck the checked item, which
   // is how a settings value that matches no item leaves the group empty.
-  auto* group = new QActionGroup(bar);
+  auto* group = new QActionGroup(m_bar);
   group->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
   return group;
 }
@@ -222,6 +249,27 @@ QAction* TMainMenu::CheckedItem(const std::vector<QAction*>& items) {
 
 void TMainMenu::ApplyVisibility(int playCount) {
   for (const TUnlockable& u : m_unlockables) u.Item->setVisible(playCount >= u.PlayCount);
+  ShowFilledMenus();
+}
+
+void TMainMenu::ShowFilledMenus() {
+  for (QMenu* menu : {m_soundMenu, m_viewMenu}) menu->menuAction()->setVisible(!menu->actions().isEmpty());
+}
+
+void TMainMenu::Retranslate() {
+  std::vector<QAction*> items = m_allItems;
+  items.insert(items.end(), m_extensionItems.begin(), m_extensionItems.end());
+  for (QAction* item : items) {
+    const QVariant caption = item->property(kSourceCaption);
+    if (caption.isValid()) item->setText(Tr(caption.toString()));
+    const QVariant hint = item->property(kSourceHint);
+    if (hint.isValid()) item->setStatusTip(Tr(hint.toString()));
+  }
+}
+
+void TMainMenu::AddIdleOnly(QAction* item) {
+  m_idleOnly.push_back(item);
+  item->setEnabled(m_option->isEnabled());
 }
 
 bool TMainMenu::OpenVisible() const { return m_open->isVisible(); }
@@ -229,4 +277,5 @@ bool TMainMenu::OpenVisible() const { return m_open->isVisible(); }
 void TMainMenu::ApplyPlayingState(bool playing) {
   m_option->setEnabled(!playing);
   m_stop->setEnabled(playing);
+  for (QAction* item : m_idleOnly) item->setEnabled(!playing);
 }

@@ -59,10 +59,24 @@ class TMainMenu {
   // Option enabled exactly when no game runs, Stop exactly while one runs.
   void ApplyPlayingState(bool playing);
 
-  // Every item in creation order (menu order, depth first).
+  // Every designed item in creation order (menu order, depth first).
   const std::vector<QAction*>& AllItems() const { return m_allItems; }
+  // The items added beyond the design (the menus after オプション and new
+  // items anywhere), in the order they were added.
+  const std::vector<QAction*>& ExtensionItems() const { return m_extensionItems; }
 
- private:
+  // Menus beyond the designed three, in this order after オプション: each
+  // feature adds its items to them with the Add functions below. A menu with
+  // no items stays out of the menu bar.
+  QMenu* SoundMenu() const { return m_soundMenu; }
+  QMenu* ViewMenu() const { return m_viewMenu; }
+  // Items (or submenus) usable only while no game runs, like オプション:
+  // ApplyPlayingState enables them with it.
+  void AddIdleOnly(QAction* item);
+
+  // Building blocks for the menus; every item gets its design name (the
+  // QAction objectName, for Item) and its hint (status tip). Captions and
+  // hints are the Japanese source texts.
   QMenu* AddSubmenu(QMenuBar* bar, const char* name, const QString& caption);
   QMenu* AddSubmenu(QMenu* parent, const char* name, const QString& caption, const QString& hint);
   QAction* AddCommand(QMenu* parent, const char* name, const QString& caption, const QString& hint);
@@ -71,7 +85,19 @@ class TMainMenu {
   QAction* AddCheck(QMenu* parent, const char* name, const QString& caption, const QString& hint,
                     bool checked);
   void Register(QAction* action, const char* name);
-  QActionGroup* NewRadioGroup(QMenuBar* bar);
+  // Exclusive radio group owned by the menu bar.
+  QActionGroup* NewRadioGroup();
+  // Shows each extension menu exactly when it has items.
+  void ShowFilledMenus();
+  // Applies the installed translation to every caption and hint again (the
+  // source texts are kept on the items); called when the language changes.
+  void Retranslate();
+
+ private:
+  QMenuBar* m_bar = nullptr;
+  QMenu* m_soundMenu = nullptr;
+  QMenu* m_viewMenu = nullptr;
+  std::vector<QAction*> m_idleOnly;
 
   // The items the frame loop updates on every frame, looked up once.
   struct TUnlockable {
@@ -85,6 +111,8 @@ class TMainMenu {
 
   std::unordered_map<std::string, QAction*> m_items;
   std::vector<QAction*> m_allItems;
+  std::vector<QAction*> m_extensionItems;
+  bool m_designBuilt = false;
   std::vector<QAction*> m_rainSpeedItems;
   std::vector<QAction*> m_playSpeedItems;
   std::vector<QAction*> m_barLengthItems;

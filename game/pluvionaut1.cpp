@@ -10,6 +10,7 @@
 
 #include "game/cursor_publisher.h"
 #include "game/draw_area.h"
+#include "game/extended_settings.h"
 #include "game/form_font.h"
 #include "game/form_owner_window.h"
 #include "game/frame/game_graphics.h"
@@ -44,6 +45,7 @@ TForm1::TForm1(QWidget* parent, int playDevice) : QMainWindow(parent) {
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
+  m_extendedSettings = std::make_unique<TExtendedSettings>(SettingsFilePath());
   menuBar()->setNativeMenuBar(false);
   m_menu = std::make_unique<TMainMenu>(menuBar());
   // Menus are windows of their own; let them take the form's font too.
@@ -165,6 +167,7 @@ bool TForm1::FormCloseQuery() {
 void TForm1::FormClose() {
   TIniFile ini(SettingsFilePath());
   WriteOptionSettings(*m_menu, ini);
+  m_extendedSettings->WriteAll();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

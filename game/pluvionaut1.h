@@ -27,6 +27,7 @@
 class QMimeData;
 class TCursorPublisher;
 class TDrawArea;
+class TExtendedSettings;
 class TFormOwnerWindow;
 class TOwnerWindow;
 class TGameGraphics;
@@ -62,6 +63,9 @@ class TForm1 : public QMainWindow {
   TCursorPublisher& CursorPublisher() { return *m_cursor; }
   // What the device wrapper is created with: handle, sizes, SetWindowPos.
   TOwnerWindow& OwnerWindow();
+  // The settings beyond the designed options, read before anything else is
+  // made (the sound and window features need them from the start).
+  TExtendedSettings& ExtendedSettings() { return *m_extendedSettings; }
 
   // Menu handlers.
   void OpenClick();
@@ -130,6 +134,7 @@ class TForm1 : public QMainWindow {
   QString ChooseSongFile();
   static QStringList LocalFiles(const QMimeData* mime);
 
+  std::unique_ptr<TExtendedSettings> m_extendedSettings;
   std::unique_ptr<TMainMenu> m_menu;
   TDrawArea* m_drawArea = nullptr;
   TStatusBar* m_statusBar = nullptr;

@@ -42,9 +42,29 @@ TAudioEngineOptions& GlobalOptions() {
   return options;
 }
 
+std::chrono::nanoseconds FramesDuration(std::int64_t frames, unsigned rate) {
+  return std::chrono::nanoseconds(frames * kNsPerSecond / rate);
+}
+
 std::chrono::nanoseconds DelayFor(unsigned bufferFrames, unsigned rate) {
-  const auto buffer = std::chrono::nanoseconds(static_cast<std::int64_t>(bufferFrames) * kNsPerSecond / rate);
-  return TAudioEngine::kTimerStep + buffer + TAudioEngine::kSchedulingMargin;
+  return TAudioEngine::kTimerStep + FramesDuration(bufferFrames, rate) + TAudioEngine::kSchedulingMargin +
+         FramesDuration(TAudioEngine::kLimiterLookAheadFrames, rate);
+}
+
+// A volume change glides over this many frames (about 5 ms), whatever the
+// buffer sizes, so that it does not click and offline renders match the stream.
+constexpr float kVolumeRampFrames = 256.0f;
+constexpr float kVolumeStep = 1.0f / kVolumeRampFrames;
+
+// Multiplies frames of interleaved stereo by gain, which moves towards target
+// by at most kVolumeStep a frame.
+void ApplyVolume(float* interleaved, size_t frames, float& gain, float target) {
+  if (gain == 1.0f && target == 1.0f) return;
+  for (size_t f = 0; f < frames; ++f) {
+    gain += std::clamp(target - gain, -kVolumeStep, kVolumeStep);
+    interleaved[2 * f] *= gain;
+    interleaved[2 * f + 1] *= gain;
+  }
 }
 
 }  // namespace
@@ -53,6 +73,15 @@ TAudioEngine::TAudioEngine(TAudioEngineOptions options) : m_options(std::move(op
   const TStreamSettings requested = TAudioStream::RequestedSettings();
   m_sampleRate.store(requested.sampleRate);
   m_schedulingDelayNs.store(DelayFor(requested.bufferFrames, requested.sampleRate).count());
+  m_lookAheadNs.store(FramesDuration(kLimiterLookAheadFrames, requested.sampleRate).count());
+}
+
+void TAudioEngine::SetMusicVolume(float volume) {
+  m_musicVolume.store(std::clamp(volume, 0.0f, 1.0f), std::memory_order_relaxed);
+}
+
+void TAudioEngine::SetVoiceVolume(float volume) {
+  m_voiceVolume.store(std::clamp(volume, 0.0f, 1.0f), std::memory_order_relaxed);
 }
 
 TAudioEngine::~TAudioEngine() {
@@ -84,6 +113,7 @@ void TAudioEngine::EnsureOutput() {
     return;
   }
   m_sampleRate.store(stream->Settings().sampleRate);
+  m_lookAheadNs.store(FramesDuration(kLimiterLookAheadFrames, stream->Settings().sampleRate).count());
   m_schedulingDelayNs.store(DelayFor(stream->Settings().bufferFrames, stream->Settings().sampleRate).count());
   m_stream = std::move(stream);
   m_streamRunning.store(true, std::memory_order_release);
@@ -123,7 +153,8 @@ std::string TAudioEngine::SoundFontPath() const {
 
 bool TAudioEngine::SendMidi(const std::uint8_t* bytes, size_t length, TClock::time_point due) {
   if (!SynthesizerReady()) return false;
-  const std::int64_t startNs = SteadyNs(due) + m_schedulingDelayNs.load(std::memory_order_relaxed);
+  const std::int64_t startNs = SteadyNs(due) + m_schedulingDelayNs.load(std::memory_order_relaxed) -
+                               m_lookAheadNs.load(std::memory_order_relaxed);
   return m_queue.Push(bytes, length, startNs);
 }
 
@@ -148,7 +179,7 @@ void TAudioEngine::ApplyResetIfRequested() {
     if (event->generation >= requested) break;
     m_queue.Pop();
   }
-  if (TSynthesizer* synth = m_synth.load(std::memory_order_acquire)) synth->SilenceAndResetControllers();
+  if (TSynthesizer* synth = m_synth.load(std::memory_order_acquire)) synth->ReleaseAndResetControllers();
   m_resetApplied = requested;
   m_resetAcknowledged.store(requested, std::memory_order_release);
 }
@@ -190,8 +221,16 @@ void TAudioEngine::RenderBlock(float* interleaved, size_t frames, std::int64_t b
     }
     position = until;
   }
-  m_voice.MixInto(interleaved, frames);
-  for (size_t i = 0; i < 2 * frames; ++i) interleaved[i] = std::clamp(interleaved[i], -1.0f, 1.0f);
+  if (m_limiterRate != static_cast<unsigned>(rate)) {
+    // The release time counts in frames of the stream's rate.
+    m_musicLimiter.Reset(static_cast<unsigned>(rate));
+    m_outputLimiter.Reset(static_cast<unsigned>(rate));
+    m_limiterRate = static_cast<unsigned>(rate);
+  }
+  ApplyVolume(interleaved, frames, m_musicGain, m_musicVolume.load(std::memory_order_relaxed));
+  m_musicLimiter.Process(interleaved, frames);
+  m_voice.MixInto(interleaved, frames, m_voiceGain, m_voiceVolume.load(std::memory_order_relaxed), kVolumeStep);
+  m_outputLimiter.Process(interleaved, frames);
   m_renderedFrames.store(static_cast<std::uint64_t>(end), std::memory_order_release);
 }
 

@@ -3,8 +3,11 @@
 // is no device (tests, the song renderer). MIDI messages are sent from any
 // thread with the moment they were due; each is applied at the matching
 // sample, one fixed scheduling delay later, so the timer step and the buffer
-// size add constant latency but no jitter. The engine owns the synthesizer,
-// the voice player, the message queue and the stream.
+// size add constant latency but no jitter. The music goes through a peak
+// limiter (any look-ahead it has is part of the scheduling delay), the voice
+// line is mixed in after it and a last limiter guards the sum; music and voice
+// have their own volumes. The engine owns the synthesizer, the voice player,
+// the message queue, the limiters and the stream.
 #pragma once
 
 #include <atomic>
@@ -17,6 +20,7 @@
 #include <vector>
 
 #include "platform/audio/audio_stream.h"
+#include "platform/audio/limiter.h"
 #include "platform/audio/midi_event_queue.h"
 #include "platform/audio/synthesizer.h"
 #include "platform/audio/voice_player.h"
@@ -36,6 +40,16 @@ class TAudioEngine {
   static constexpr std::chrono::microseconds kTimerStep{5000};
   // Room for a late timer callback and for the audio callback's own jitter.
   static constexpr std::chrono::microseconds kSchedulingMargin{1500};
+  // The music limiter's look-ahead. None: a look-ahead delays every message by
+  // its length, and a message that is already late must sound at once. With
+  // the gain staged below the ceiling the limiter acts only on dense passages,
+  // where an instant attack is not heard. The scheduling accounts for any
+  // look-ahead set here: messages are applied that much earlier.
+  static constexpr size_t kLimiterLookAheadFrames = 0;
+  // The largest sample the music may reach (-1 dBFS) and the sum with the voice (-0.5 dBFS).
+  static constexpr float kMusicCeiling = 0.891f;
+  static constexpr float kOutputCeiling = 0.944f;
+  static constexpr double kLimiterReleaseSeconds = 0.2;
 
   explicit TAudioEngine(TAudioEngineOptions options = {});
   ~TAudioEngine();
@@ -64,7 +78,7 @@ class TAudioEngine {
   // Queues a complete message (channel message or F0 ... F7) due at due.
   // False when the synthesizer is not open or the message was refused.
   bool SendMidi(const std::uint8_t* bytes, size_t length, TClock::time_point due);
-  // Drops every queued message, silences every note and resets the
+  // Drops every queued message, releases every sounding note and resets the
   // controllers; returns once the synthesizer has done so.
   void ResetSynthesizer();
   // Due time to sample offset: the delay from a message's due time to the
@@ -75,6 +89,13 @@ class TAudioEngine {
 
   // ---- voice ----
   TVoicePlayer& Voice() { return m_voice; }
+
+  // ---- volumes (any thread; they glide to the new value within about 5 ms) ----
+  // 0 (silent) to 1 (full, the default); values outside are clamped.
+  void SetMusicVolume(float volume);
+  void SetVoiceVolume(float volume);
+  float MusicVolume() const { return m_musicVolume.load(std::memory_order_relaxed); }
+  float VoiceVolume() const { return m_voiceVolume.load(std::memory_order_relaxed); }
 
   // ---- offline ----
   // Renders frames of interleaved stereo whose first sample is at renderClock
@@ -96,6 +117,10 @@ class TAudioEngine {
   // Set once the device has accepted a rate, before the synthesizer exists.
   std::atomic<unsigned> m_sampleRate{TAudioStream::kPreferredRate};
   std::atomic<std::int64_t> m_schedulingDelayNs{0};
+  // How much earlier than its output sample a message is applied: the limiter's look-ahead.
+  std::atomic<std::int64_t> m_lookAheadNs{0};
+  std::atomic<float> m_musicVolume{1.0f};
+  std::atomic<float> m_voiceVolume{1.0f};
 
   mutable std::mutex m_controlMutex;  // main-thread state: stream, synthesizer loading
   std::unique_ptr<TAudioStream> m_stream;
@@ -114,6 +139,11 @@ class TAudioEngine {
   std::uint32_t m_resetApplied = 0;
   std::atomic<std::uint32_t> m_resetAcknowledged{0};
   std::atomic<std::uint64_t> m_renderedFrames{0};
+  TLimiter m_musicLimiter{kMusicCeiling, kLimiterLookAheadFrames, kLimiterReleaseSeconds};
+  TLimiter m_outputLimiter{kOutputCeiling, 0, kLimiterReleaseSeconds};
+  unsigned m_limiterRate = 0;  // the rate the limiters were last set for
+  float m_musicGain = 1.0f;  // the volumes as applied to the last frame
+  float m_voiceGain = 1.0f;
   bool m_anchored = false;
   std::int64_t m_anchorNs = 0;  // steady-clock moment of frame 0 of the stream
 };

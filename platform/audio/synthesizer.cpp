@@ -9,11 +9,16 @@
 namespace {
 
 constexpr int kChannels = 16;
-constexpr int kControllerAllSoundOff = 120;
+constexpr int kControllerSustain = 64;
+constexpr int kControllerSostenuto = 66;
 constexpr int kControllerResetAll = 121;
 constexpr std::uint8_t kSysExStart = 0xF0;
 constexpr std::uint8_t kSysExEnd = 0xF7;
 constexpr std::uint8_t kSystemReset = 0xFF;
+// FluidSynth's own default of 0.2 leaves a General MIDI song some 16 dB below
+// the voice lines; 16 dB more puts an ordinary song beside them. The mix's
+// limiter catches what a dense song adds above that.
+constexpr double kSynthGain = 1.26;
 
 // FluidSynth prints its information and debug messages on stdout; the game's
 // stdout stays clean, and only real errors reach stderr.
@@ -27,6 +32,14 @@ void Discard(int, const char*, void*) {}
 bool IsGsReset(const std::uint8_t* b, size_t n) {
   return n >= 10 && b[1] == 0x41 && b[3] == 0x42 && b[4] == 0x12 && b[5] == 0x40 && b[6] == 0x00 &&
          b[7] == 0x7F && b[8] == 0x00;
+}
+
+// Roland GS system mode set: F0 41 <device> 42 12 00 00 7F <mode> <checksum> F7,
+// mode 00 (single module) or 01 (double module). A GS module reinitialises
+// itself on it exactly as on the GS reset.
+bool IsGsSystemModeSet(const std::uint8_t* b, size_t n) {
+  return n >= 10 && b[1] == 0x41 && b[3] == 0x42 && b[4] == 0x12 && b[5] == 0x00 && b[6] == 0x00 &&
+         b[7] == 0x7F && b[8] <= 0x01;
 }
 
 // Yamaha XG system on (F0 43 1n 4C 00 00 7E 00 F7) and all-parameter reset (... 7F 00 F7).
@@ -65,6 +78,7 @@ std::unique_ptr<TSynthesizer> TSynthesizer::Create(const std::vector<std::string
   if (synth->m_settings == nullptr) return nullptr;
   fluid_settings_setnum(synth->m_settings, "synth.sample-rate", sampleRate);
   fluid_settings_setint(synth->m_settings, "synth.polyphony", kPolyphony);
+  fluid_settings_setnum(synth->m_settings, "synth.gain", kSynthGain);
   // Only one thread drives the synthesizer at a time, so FluidSynth's own lock is not needed.
   fluid_settings_setint(synth->m_settings, "synth.threadsafe-api", 0);
   fluid_settings_setint(synth->m_settings, "synth.cpu-cores", 1);
@@ -92,7 +106,7 @@ void TSynthesizer::Apply(const std::uint8_t* bytes, size_t length) {
   if (status == kSysExStart) {
     // FluidSynth knows GM System On itself but not the GS and XG resets:
     // those reset the whole synthesizer, as the sound modules do.
-    if (IsGsReset(bytes, length) || IsXgReset(bytes, length)) {
+    if (IsGsReset(bytes, length) || IsGsSystemModeSet(bytes, length) || IsXgReset(bytes, length)) {
       fluid_synth_system_reset(m_synth);
       return;
     }
@@ -125,9 +139,13 @@ void TSynthesizer::Apply(const std::uint8_t* bytes, size_t length) {
   }
 }
 
-void TSynthesizer::SilenceAndResetControllers() {
+void TSynthesizer::ReleaseAndResetControllers() {
   for (int channel = 0; channel < kChannels; ++channel) {
-    fluid_synth_cc(m_synth, channel, kControllerAllSoundOff, 0);
+    // The pedals first: a note held by them would otherwise keep sounding
+    // after the reset of the controllers has lifted them silently.
+    fluid_synth_cc(m_synth, channel, kControllerSustain, 0);
+    fluid_synth_cc(m_synth, channel, kControllerSostenuto, 0);
+    fluid_synth_all_notes_off(m_synth, channel);
     fluid_synth_cc(m_synth, channel, kControllerResetAll, 0);
   }
 }

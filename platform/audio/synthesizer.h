@@ -34,8 +34,10 @@ class TSynthesizer {
   // Performs one complete message: a channel message (1 to 3 bytes) or a
   // system-exclusive message starting with F0.
   void Apply(const std::uint8_t* bytes, size_t length);
-  // Every sounding note stops at once and every channel's controllers reset.
-  void SilenceAndResetControllers();
+  // What a General MIDI module does on a reset: every sounding note is
+  // released (it dies away through its release envelope, the reverb tail
+  // stays) and every channel's controllers reset.
+  void ReleaseAndResetControllers();
   // Adds frames of stereo sound to the interleaved buffer (it is overwritten).
   void Render(float* interleaved, size_t frames);
 

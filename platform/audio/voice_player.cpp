@@ -49,6 +49,11 @@ void TVoicePlayer::Retire(TVoiceBuffer* buffer) {
 }
 
 void TVoicePlayer::MixInto(float* interleaved, size_t frames) {
+  float gain = 1.0f;
+  MixInto(interleaved, frames, gain, 1.0f, 0.0f);
+}
+
+void TVoicePlayer::MixInto(float* interleaved, size_t frames, float& gain, float target, float step) {
   if (TVoiceBuffer* incoming = m_incoming.exchange(nullptr, std::memory_order_acq_rel)) {
     Retire(m_current);
     m_current = incoming;
@@ -58,7 +63,15 @@ void TVoicePlayer::MixInto(float* interleaved, size_t frames) {
   const size_t available = m_current->Frames() - m_position;
   const size_t count = std::min(frames, available);
   const float* source = m_current->samples.data() + 2 * m_position;
-  for (size_t i = 0; i < 2 * count; ++i) interleaved[i] += source[i];
+  if (gain == 1.0f && target == 1.0f) {
+    for (size_t i = 0; i < 2 * count; ++i) interleaved[i] += source[i];
+  } else {
+    for (size_t f = 0; f < count; ++f) {
+      gain += std::clamp(target - gain, -step, step);
+      interleaved[2 * f] += source[2 * f] * gain;
+      interleaved[2 * f + 1] += source[2 * f + 1] * gain;
+    }
+  }
   m_position += count;
   if (m_position >= m_current->Frames()) {
     m_finished.store(m_current->generation, std::memory_order_release);

@@ -33,8 +33,11 @@ class TVoicePlayer {
   // replaced it.
   bool Playing() const;
 
-  // Audio thread: adds the current line into frames of interleaved stereo.
+  // Audio thread: adds the current line into frames of interleaved stereo at
+  // the level gain, which moves towards target by at most step a frame (and is
+  // left where it got to).
   void MixInto(float* interleaved, size_t frames);
+  void MixInto(float* interleaved, size_t frames, float& gain, float target, float step);
 
  private:
   static constexpr size_t kRetiredCapacity = 16;

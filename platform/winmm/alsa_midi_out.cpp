@@ -16,7 +16,6 @@ constexpr char kClientName[] = "Pluvionaut";
 constexpr int kChannels = 16;
 constexpr BYTE kControlChange = 0xB0;
 constexpr BYTE kSustain = 64;
-constexpr BYTE kAllSoundOff = 120;
 constexpr BYTE kResetAllControllers = 121;
 constexpr BYTE kAllNotesOff = 123;
 
@@ -47,9 +46,10 @@ class TAlsaPort : public TMidiOutPort {
     }
   }
 
+  // Like a General MIDI module's reset: notes are released, not cut off.
   void Reset() override {
     for (BYTE channel = 0; channel < kChannels; ++channel) {
-      for (BYTE controller : {kSustain, kAllSoundOff, kAllNotesOff, kResetAllControllers}) {
+      for (BYTE controller : {kSustain, kAllNotesOff, kResetAllControllers}) {
         const BYTE message[] = {static_cast<BYTE>(kControlChange | channel), controller, 0};
         Send(message, sizeof message, {});
       }

@@ -17,7 +17,7 @@ class TMidiOutPort {
   virtual ~TMidiOutPort() = default;
   // One complete message: a channel message of 1 to 3 bytes or F0 ... F7.
   virtual void Send(const BYTE* bytes, size_t length, TMidiDueTime due) = 0;
-  // Silences every note on every channel and resets the controllers.
+  // Releases every note on every channel and resets the controllers.
   virtual void Reset() = 0;
 };
 

@@ -95,8 +95,8 @@ MMRESULT midiOutGetDevCapsA(UINT_PTR uDeviceID, MIDIOUTCAPSA* pmoc, UINT cbmoc);
 MMRESULT midiOutOpen(HMIDIOUT* phmo, UINT uDeviceID, DWORD_PTR dwCallback, DWORD_PTR dwInstance,
                      DWORD fdwOpen);
 MMRESULT midiOutClose(HMIDIOUT hmo);
-// Silences every note on every channel and resets the controllers; returns
-// once that is done. Pending long buffers are returned first.
+// Turns every note on every channel off (each dies away through its release)
+// and resets the controllers; returns once that is done. Pending long buffers are returned first.
 MMRESULT midiOutReset(HMIDIOUT hmo);
 // dwMsg: status in the low byte, then data 1, then data 2.
 MMRESULT midiOutShortMsg(HMIDIOUT hmo, DWORD dwMsg);

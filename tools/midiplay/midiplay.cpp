@@ -3,7 +3,9 @@
 // either in real time through the MIDI mapper, printing the position and the
 // counters once a second, or rendered offline into a 48 kHz stereo WAV file
 // (--wav), faster than real time, by stepping the sequencer on a virtual
-// clock in 5 ms steps and rendering the synthesizer sample-accurately.
+// clock in 5 ms steps and rendering the synthesizer sample-accurately. The
+// WAV file goes on for a while after the song ends (or after --stop-at stops
+// it), so that the released notes and the reverb die away in it.
 //
 // The game's settings file is never touched: the play count goes to a
 // settings file in a temporary folder that is removed at exit, unless
@@ -38,6 +40,8 @@ constexpr DWORD kReportEveryMs = 1000;
 constexpr int kStereo = 2;
 constexpr int kExitUsage = 2;
 constexpr int kExitFailure = 1;
+// What follows the end or the stop in a WAV file: the release and the reverb tail.
+constexpr std::chrono::milliseconds kTail{2000};
 
 struct TOptions {
   std::string songFile;
@@ -46,14 +50,17 @@ struct TOptions {
   bool miss = false;
   std::string soundFont;
   std::string settingsFile;
+  double stopAtSeconds = -1.0;  // Stop at this song position; negative: play to the end
 };
 
 void PrintUsage() {
   std::fprintf(stderr,
                "usage: midiplay FILE [--speed S] [--wav OUT.wav] [--miss] [--soundfont SF2] [--settings INI]\n"
+               "                [--stop-at SECONDS]\n"
                "  plays FILE with every drop caught (or missed with --miss); with --wav renders it\n"
-               "  offline into a 48 kHz stereo WAV file instead of playing it. The play count goes\n"
-               "  to a temporary settings file unless --settings names one.\n");
+               "  offline into a 48 kHz stereo WAV file instead of playing it. --stop-at stops the\n"
+               "  song as the game's Stop does at that position. The play count goes to a temporary\n"
+               "  settings file unless --settings names one.\n");
 }
 
 bool ParseArguments(int argc, char** argv, TOptions& options) {
@@ -72,6 +79,11 @@ bool ParseArguments(int argc, char** argv, TOptions& options) {
       if (end == text.c_str() || *end != '\0' || !(options.speed > 0)) return false;
     } else if (arg == "--wav") {
       if (!value(options.wavFile)) return false;
+    } else if (arg == "--stop-at") {
+      if (!value(text)) return false;
+      char* end = nullptr;
+      options.stopAtSeconds = std::strtod(text.c_str(), &end);
+      if (end == text.c_str() || *end != '\0' || !(options.stopAtSeconds >= 0)) return false;
     } else if (arg == "--miss") {
       options.miss = true;
     } else if (arg == "--soundfont") {
@@ -112,14 +124,18 @@ void ReportProgress(const TMidiPlayV& player) {
   std::fflush(stdout);
 }
 
-int PlayInRealTime(TMidiPlayV& player) {
+bool StopPositionReached(const TMidiPlayV& player, double stopAtSeconds) {
+  return stopAtSeconds >= 0 && player.PositionMs >= stopAtSeconds * 1000.0;
+}
+
+int PlayInRealTime(TMidiPlayV& player, double stopAtSeconds) {
   if (!player.Start()) {
     std::fprintf(stderr, "midiplay: the song could not be started\n");
     return kExitFailure;
   }
   DWORD lastReport = GetTickCount();
   ReportProgress(player);
-  while (player.Playing) {
+  while (player.Playing && !StopPositionReached(player, stopAtSeconds)) {
     Sleep(kPollMs);
     // The finished system-exclusive buffers come back as posted messages.
     ProcessPostedMessages();
@@ -130,13 +146,15 @@ int PlayInRealTime(TMidiPlayV& player) {
   }
   player.Stop();  // waits for the end step to finish
   ReportProgress(player);
+  // The released notes and the reverb die away before the stream closes.
+  Sleep(static_cast<DWORD>(kTail.count()));
   return 0;
 }
 
 // Steps the sequencer on a virtual clock and renders what it sent. WAV frame
 // f is song time speed * f / rate: frame 0 starts the moment the first step's
 // messages would sound, the synthesizer's fixed delay after their due time.
-int RenderToWav(TMidiPlayV& player, const std::string& wavFile) {
+int RenderToWav(TMidiPlayV& player, const std::string& wavFile, double stopAtSeconds) {
   TAudioEngine& engine = TAudioEngine::Global();
   if (!engine.SynthesizerReady()) {
     std::fprintf(stderr, "midiplay: no General MIDI SoundFont could be loaded\n");
@@ -178,18 +196,23 @@ int RenderToWav(TMidiPlayV& player, const std::string& wavFile) {
   player.Playing = true;
   player.Tick(0);
   const std::chrono::milliseconds step(kStepMs);
-  while (player.Playing) {
+  while (player.Playing && !StopPositionReached(player, stopAtSeconds)) {
     now += step;
     player.Tick(kStepMs);
     // Rounding at odd speeds lets a message be due up to a millisecond before
     // the step: stay one step behind, so none comes after its frames were made.
     if (now - start > step) renderUntil(now - start - step);
   }
+  // Everything sent so far sounds before the stop, which then takes effect at
+  // this frame, as it does in the live stream's next buffer.
   renderUntil(now - start);
-  sf_close(out);
+  const double stopSeconds = static_cast<double>(framesDone) / rate;
   player.Stop();
-  std::printf("%s: %.3f s at %u Hz, good %d, bad %d\n", wavFile.c_str(), static_cast<double>(framesDone) / rate, rate,
-              player.GoodCount.load(), player.BadCount.load());
+  renderUntil(now - start + kTail);
+  sf_close(out);
+  std::printf("%s: %.3f s at %u Hz, good %d, bad %d, stopped at %.3f s\n", wavFile.c_str(),
+              static_cast<double>(framesDone) / rate, rate, player.GoodCount.load(), player.BadCount.load(),
+              stopSeconds);
   return 0;
 }
 
@@ -235,7 +258,8 @@ int main(int argc, char** argv) {
     Application().PublishCursorClientX(options.miss ? kFarOutsideX : 0);
     player.BarHalfWidth = options.miss ? 0 : kInfiniteBarHalfWidth;
 
-    const int status = offline ? RenderToWav(player, options.wavFile) : PlayInRealTime(player);
+    const int status = offline ? RenderToWav(player, options.wavFile, options.stopAtSeconds)
+                               : PlayInRealTime(player, options.stopAtSeconds);
     player.ClosePorts();
     return status;
   } catch (const std::exception& error) {

@@ -10,6 +10,8 @@
 #include "game/open_song.h"
 #include "game/options.h"
 #include "game/pluvionaut1.h"
+
+#include "game/sound_menu.h"
 #include "game/window_player.h"
 #include "platform/kernel/cp932.h"
 #include "platform/ui/application.h"
@@ -59,6 +61,7 @@ void TForm1::PlayClick() {
     m_player->Stop();
     m_player->Seek(0);
   }
+  m_soundMenu->BeforeGameStart();
   FirstLiveEvent = 0;
   const std::optional<double> playSpeed = MusicSpeedOption(*m_menu);
   RainSpeed = RainSpeedOption(*m_menu);

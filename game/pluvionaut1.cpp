@@ -22,6 +22,7 @@
 #include "game/sequencer/midi_play_v.h"
 #include "game/sequencer_player.h"
 #include "game/settings.h"
+#include "game/sound_menu.h"
 #include "game/status_bar.h"
 #include "game/voice_cues.h"
 #include "game/window_player.h"
@@ -71,7 +72,9 @@ TForm1::TForm1(QWidget* parent, int playDevice) : QMainWindow(parent) {
   connect(&m_framerateTimer, &QTimer::timeout, this, [this] { FramerateTimerTimer(); });
 
   ConnectMenuHandlers();
+  TSoundMenu::ApplyStartupSettings(*m_extendedSettings);
   FormCreate(playDevice);
+  m_soundMenu = std::make_unique<TSoundMenu>(*this);
 
   m_framerateTimer.start();
   Application().SetIdleHandler([this](void* sender, bool& done) { ApplicationEvents1Idle(sender, done); });
@@ -85,6 +88,7 @@ TForm1::~TForm1() {
   m_idle.reset();
   Application().SetIdleHandler(nullptr);
   m_framerateTimer.stop();
+  m_soundMenu.reset();
   if (m_ownPlayer) m_ownPlayer->ClosePorts();
   m_player = nullptr;
   m_ownPlayerAdapter.reset();
@@ -129,6 +133,21 @@ void TForm1::CreatePlayer(int playDevice) {
   m_ownPlayer->AddPlayDevice(playDevice);
   // A port that does not open is skipped: the game then runs silently.
   m_ownPlayer->OpenPorts();
+}
+
+bool TForm1::UsePlayDevice(int deviceId) {
+  if (!m_ownPlayer) return false;
+  m_ownPlayer->ClosePorts();
+  m_ownPlayer->PlayDevices.Clear();
+  m_ownPlayer->AddPlayDevice(deviceId);
+  if (m_ownPlayer->OpenPorts()) return true;
+  if (deviceId != -1) {
+    m_ownPlayer->ClosePorts();
+    m_ownPlayer->PlayDevices.Clear();
+    m_ownPlayer->AddPlayDevice(-1);
+    m_ownPlayer->OpenPorts();
+  }
+  return false;
 }
 
 void TForm1::LoadTutorial() {

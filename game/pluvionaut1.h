@@ -35,6 +35,7 @@ class TIdleDriver;
 class TMidiPlayV;
 class TPlayField;
 class TSequencerPlayer;
+class TSoundMenu;
 class TStatusBar;
 class TWindowPlayer;
 
@@ -66,6 +67,11 @@ class TForm1 : public QMainWindow {
   // The settings beyond the designed options, read before anything else is
   // made (the sound and window features need them from the start).
   TExtendedSettings& ExtendedSettings() { return *m_extendedSettings; }
+  TSoundMenu& SoundMenu() { return *m_soundMenu; }
+  // Puts deviceId (-1: the MIDI mapper) in place of the sequencer's play
+  // device and opens its port again; when it does not open, the mapper is
+  // opened instead and the result is false. While no game runs.
+  bool UsePlayDevice(int deviceId);
 
   // Menu handlers.
   void OpenClick();
@@ -136,6 +142,7 @@ class TForm1 : public QMainWindow {
 
   std::unique_ptr<TExtendedSettings> m_extendedSettings;
   std::unique_ptr<TMainMenu> m_menu;
+  std::unique_ptr<TSoundMenu> m_soundMenu;
   TDrawArea* m_drawArea = nullptr;
   TStatusBar* m_statusBar = nullptr;
   QTimer m_framerateTimer;

@@ -37,7 +37,7 @@ std::int64_t SteadyNs(std::chrono::steady_clock::time_point t) {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
 }
 
-TAudioEngineOptions& GlobalOptions() {
+TAudioEngineOptions& GlobalOptionsStore() {
   static TAudioEngineOptions options;
   return options;
 }
@@ -90,11 +90,13 @@ TAudioEngine::~TAudioEngine() {
 }
 
 TAudioEngine& TAudioEngine::Global() {
-  static TAudioEngine engine(GlobalOptions());
+  static TAudioEngine engine(GlobalOptionsStore());
   return engine;
 }
 
-void TAudioEngine::SetGlobalOptions(TAudioEngineOptions options) { GlobalOptions() = std::move(options); }
+void TAudioEngine::SetGlobalOptions(TAudioEngineOptions options) { GlobalOptionsStore() = std::move(options); }
+
+TAudioEngineOptions TAudioEngine::GlobalOptions() { return GlobalOptionsStore(); }
 
 void TAudioEngine::EnsureOutput() {
   std::lock_guard lock(m_controlMutex);
@@ -104,19 +106,68 @@ void TAudioEngine::EnsureOutput() {
     m_streamAbsentReason = "device output is switched off";
     return;
   }
+  OpenStreamLocked(m_options.outputDeviceName);
+}
+
+bool TAudioEngine::OpenStreamLocked(const std::string& deviceName) {
+  m_outputFellBack = false;
   auto stream = std::make_unique<TAudioStream>();
   std::string reason;
+  auto render = [this](float* out, unsigned frames) { StreamCallback(out, frames); };
   // The rate is known only once the device has accepted a setting; nothing is
   // rendered before the stream's first callback, which reads it after this.
-  if (!stream->Open([this](float* out, unsigned frames) { StreamCallback(out, frames); }, reason)) {
-    m_streamAbsentReason = reason.empty() ? "no audio output device" : reason;
-    return;
+  bool opened = stream->Open(render, reason, deviceName);
+  if (!opened && !deviceName.empty()) {
+    opened = stream->Open(render, reason, std::string());
+    m_outputFellBack = opened;
   }
+  if (!opened) {
+    m_streamAbsentReason = reason.empty() ? "no audio output device" : reason;
+    return false;
+  }
+  m_streamAbsentReason.clear();
   m_sampleRate.store(stream->Settings().sampleRate);
   m_lookAheadNs.store(FramesDuration(kLimiterLookAheadFrames, stream->Settings().sampleRate).count());
   m_schedulingDelayNs.store(DelayFor(stream->Settings().bufferFrames, stream->Settings().sampleRate).count());
   m_stream = std::move(stream);
   m_streamRunning.store(true, std::memory_order_release);
+  return true;
+}
+
+bool TAudioEngine::OutputFailed() const {
+  std::lock_guard lock(m_controlMutex);
+  return m_outputTried && m_options.deviceOutput && !m_stream;
+}
+
+bool TAudioEngine::OutputFellBack() const {
+  std::lock_guard lock(m_controlMutex);
+  return m_outputFellBack;
+}
+
+bool TAudioEngine::ReopenOutput(const std::string& deviceName) {
+  std::lock_guard lock(m_controlMutex);
+  m_outputTried = true;
+  m_options.outputDeviceName = deviceName;
+  if (!m_options.deviceOutput) return false;
+  if (m_stream) {
+    m_stream->Close();
+    m_stream.reset();
+  }
+  m_streamRunning.store(false, std::memory_order_release);
+  m_anchored = false;
+  const unsigned oldRate = m_sampleRate.load();
+  const bool opened = OpenStreamLocked(deviceName);
+  if (opened && m_synthOwner && m_sampleRate.load() != oldRate) {
+    // The synthesizer renders at the rate it was made for: a device with
+    // another rate gets one made anew, swapped in as ReplaceSynthesizer does.
+    auto remade = TSynthesizer::Create({m_synthOwner->SoundFontPath()}, m_sampleRate.load());
+    if (remade) {
+      m_synth.store(remade.get(), std::memory_order_seq_cst);
+      while (m_synthInUse.load(std::memory_order_seq_cst) == m_synthOwner.get()) std::this_thread::yield();
+      m_synthOwner = std::move(remade);
+    }
+  }
+  return opened;
 }
 
 bool TAudioEngine::StreamRunning() const { return m_streamRunning.load(std::memory_order_acquire); }
@@ -151,6 +202,36 @@ std::string TAudioEngine::SoundFontPath() const {
   return m_synthOwner ? m_synthOwner->SoundFontPath() : std::string();
 }
 
+std::unique_ptr<TSynthesizer> TAudioEngine::ReplaceSynthesizer(std::unique_ptr<TSynthesizer> synth) {
+  if (!synth) return synth;
+  std::lock_guard lock(m_controlMutex);
+  std::lock_guard render(m_renderMutex);  // no offline render or reset meanwhile
+  TSynthesizer* old = m_synthOwner.get();
+  m_synth.store(synth.get(), std::memory_order_seq_cst);
+  // A block that began with the old synthesizer finishes with it: at most one
+  // buffer's rendering time.
+  if (old != nullptr) {
+    while (m_synthInUse.load(std::memory_order_seq_cst) == old) std::this_thread::yield();
+  }
+  std::swap(m_synthOwner, synth);
+  m_synthTried = true;
+  return synth;
+}
+
+TSynthesizer* TAudioEngine::AcquireSynth() {
+  // Published before use and checked again, so that ReplaceSynthesizer either
+  // sees this block using the old one or this block sees the new one.
+  TSynthesizer* synth = m_synth.load(std::memory_order_seq_cst);
+  for (;;) {
+    m_synthInUse.store(synth, std::memory_order_seq_cst);
+    TSynthesizer* again = m_synth.load(std::memory_order_seq_cst);
+    if (again == synth) return synth;
+    synth = again;
+  }
+}
+
+void TAudioEngine::ReleaseSynth() { m_synthInUse.store(nullptr, std::memory_order_seq_cst); }
+
 bool TAudioEngine::SendMidi(const std::uint8_t* bytes, size_t length, TClock::time_point due) {
   if (!SynthesizerReady()) return false;
   const std::int64_t startNs = SteadyNs(due) + m_schedulingDelayNs.load(std::memory_order_relaxed) -
@@ -169,17 +250,17 @@ void TAudioEngine::ResetSynthesizer() {
     return;
   }
   std::lock_guard lock(m_renderMutex);
-  ApplyResetIfRequested();
+  ApplyResetIfRequested(m_synth.load(std::memory_order_acquire));
 }
 
-void TAudioEngine::ApplyResetIfRequested() {
+void TAudioEngine::ApplyResetIfRequested(TSynthesizer* synth) {
   const std::uint32_t requested = m_queue.ResetRequested();
   if (requested == m_resetApplied) return;
   while (const TQueuedMidiEvent* event = m_queue.Front()) {
     if (event->generation >= requested) break;
     m_queue.Pop();
   }
-  if (TSynthesizer* synth = m_synth.load(std::memory_order_acquire)) synth->ReleaseAndResetControllers();
+  if (synth != nullptr) synth->ReleaseAndResetControllers();
   m_resetApplied = requested;
   m_resetAcknowledged.store(requested, std::memory_order_release);
 }
@@ -190,8 +271,8 @@ std::int64_t TAudioEngine::FramesToNs(std::uint64_t frames) const {
 }
 
 void TAudioEngine::RenderBlock(float* interleaved, size_t frames, std::int64_t bufferStartNs) {
-  ApplyResetIfRequested();
-  TSynthesizer* synth = m_synth.load(std::memory_order_acquire);
+  TSynthesizer* synth = AcquireSynth();
+  ApplyResetIfRequested(synth);
   const std::int64_t base = static_cast<std::int64_t>(m_renderedFrames.load(std::memory_order_relaxed));
   const std::int64_t end = base + static_cast<std::int64_t>(frames);
   const std::int64_t rate = m_sampleRate.load(std::memory_order_relaxed);
@@ -231,6 +312,7 @@ void TAudioEngine::RenderBlock(float* interleaved, size_t frames, std::int64_t b
   m_musicLimiter.Process(interleaved, frames);
   m_voice.MixInto(interleaved, frames, m_voiceGain, m_voiceVolume.load(std::memory_order_relaxed), kVolumeStep);
   m_outputLimiter.Process(interleaved, frames);
+  ReleaseSynth();
   m_renderedFrames.store(static_cast<std::uint64_t>(end), std::memory_order_release);
 }
 

@@ -30,6 +30,8 @@ struct TAudioEngineOptions {
   // offline renderers, which drive RenderOffline themselves.
   bool deviceOutput = true;
   std::vector<std::string> soundFontPaths = DefaultSoundFontPaths();
+  // The output device by its RtAudio name; empty, or a name no device has: the default.
+  std::string outputDeviceName;
 };
 
 class TAudioEngine {
@@ -60,6 +62,7 @@ class TAudioEngine {
   static TAudioEngine& Global();
   // Options for Global; effective only before its first use.
   static void SetGlobalOptions(TAudioEngineOptions options);
+  static TAudioEngineOptions GlobalOptions();
 
   // Opens the device now when allowed (otherwise on first need). Main thread.
   void EnsureOutput();
@@ -68,6 +71,16 @@ class TAudioEngine {
   TStreamSettings StreamSettings() const;
   // Why there is no stream (empty when it runs or was not tried).
   std::string StreamAbsentReason() const;
+  // True once a stream was tried and none could be opened on any device.
+  bool OutputFailed() const;
+  // True when the stream runs on the default device because the named one
+  // could not be opened.
+  bool OutputFellBack() const;
+  // Closes the stream and opens it again on the device of that name (empty:
+  // the default), falling back to the default when that one cannot be
+  // opened. Main thread, while no game runs: queued messages are dropped.
+  // False when no device could be opened at all.
+  bool ReopenOutput(const std::string& deviceName);
   unsigned SampleRate() const;
 
   // ---- synthesizer ----
@@ -75,6 +88,11 @@ class TAudioEngine {
   bool OpenSynthesizer();
   bool SynthesizerReady() const { return m_synth.load(std::memory_order_acquire) != nullptr; }
   std::string SoundFontPath() const;
+  // Puts a synthesizer loaded elsewhere (at SampleRate()) in place of the one
+  // in use, once the audio thread has left it; returns the old one, for the
+  // caller to free where it does not hold up the main thread. Main thread,
+  // while no game runs. A null synth changes nothing and is returned.
+  std::unique_ptr<TSynthesizer> ReplaceSynthesizer(std::unique_ptr<TSynthesizer> synth);
   // Queues a complete message (channel message or F0 ... F7) due at due.
   // False when the synthesizer is not open or the message was refused.
   bool SendMidi(const std::uint8_t* bytes, size_t length, TClock::time_point due);
@@ -109,8 +127,12 @@ class TAudioEngine {
 
  private:
   void RenderBlock(float* interleaved, size_t frames, std::int64_t bufferStartNs);
+  // The synthesizer for one block, marked as in use until ReleaseSynth.
+  TSynthesizer* AcquireSynth();
+  void ReleaseSynth();
+  bool OpenStreamLocked(const std::string& deviceName);
   void StreamCallback(float* interleaved, unsigned frames);
-  void ApplyResetIfRequested();
+  void ApplyResetIfRequested(TSynthesizer* synth);
   std::int64_t FramesToNs(std::uint64_t frames) const;
 
   TAudioEngineOptions m_options;
@@ -129,6 +151,9 @@ class TAudioEngine {
   std::unique_ptr<TSynthesizer> m_synthOwner;
   bool m_synthTried = false;
   std::atomic<TSynthesizer*> m_synth{nullptr};
+  // The synthesizer a block is being rendered with (null between blocks).
+  std::atomic<TSynthesizer*> m_synthInUse{nullptr};
+  bool m_outputFellBack = false;
   std::atomic<bool> m_streamRunning{false};
 
   TMidiEventQueue m_queue;

@@ -56,7 +56,25 @@ int TAudioStream::Callback(void* output, void*, unsigned frames, double, unsigne
   return 0;
 }
 
-bool TAudioStream::Open(TRenderFunction render, std::string& reason) {
+std::vector<std::string> TAudioStream::OutputDeviceNames() {
+  std::vector<std::string> names;
+  SilenceAlsaErrors();
+  if (!SoundSystemPresent()) return names;
+  try {
+    RtAudio audio;
+    audio.showWarnings(false);
+    const unsigned count = audio.getDeviceCount();
+    for (unsigned id = 0; id < count; ++id) {
+      const RtAudio::DeviceInfo info = audio.getDeviceInfo(id);
+      if (info.probed && info.outputChannels >= 2) names.push_back(info.name);
+    }
+  } catch (const RtAudioError&) {
+    names.clear();
+  }
+  return names;
+}
+
+bool TAudioStream::Open(TRenderFunction render, std::string& reason, const std::string& deviceName) {
   Close();
   SilenceAlsaErrors();
   m_render = std::move(render);
@@ -74,11 +92,27 @@ bool TAudioStream::Open(TRenderFunction render, std::string& reason) {
     }
     RtAudio::StreamParameters parameters;
     parameters.deviceId = m_audio->getDefaultOutputDevice();
+    if (!deviceName.empty()) {
+      bool found = false;
+      const unsigned count = m_audio->getDeviceCount();
+      for (unsigned id = 0; id < count && !found; ++id) {
+        const RtAudio::DeviceInfo candidate = m_audio->getDeviceInfo(id);
+        if (candidate.probed && candidate.name == deviceName) {
+          parameters.deviceId = id;
+          found = true;
+        }
+      }
+      if (!found) {
+        reason = "no audio output device named " + deviceName;
+        m_audio.reset();
+        return false;
+      }
+    }
     parameters.nChannels = 2;
     parameters.firstChannel = 0;
     const RtAudio::DeviceInfo info = m_audio->getDeviceInfo(parameters.deviceId);
     if (info.outputChannels < 2) {
-      reason = "the default device has no stereo output";
+      reason = "the device has no stereo output";
       m_audio.reset();
       return false;
     }

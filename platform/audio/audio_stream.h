@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class RtAudio;
 
@@ -34,9 +35,10 @@ class TAudioStream {
   TAudioStream(const TAudioStream&) = delete;
   TAudioStream& operator=(const TAudioStream&) = delete;
 
-  // Opens and starts the default output. False (with reason) when there is no
-  // device or it refuses every setting tried.
-  bool Open(TRenderFunction render, std::string& reason);
+  // Opens and starts the output device of that name (empty: the default).
+  // False (with reason) when there is no such device or it refuses every
+  // setting tried.
+  bool Open(TRenderFunction render, std::string& reason, const std::string& deviceName = {});
   void Close();
   bool Running() const { return m_running; }
   const TStreamSettings& Settings() const { return m_settings; }
@@ -44,6 +46,9 @@ class TAudioStream {
   // What Open asks of a device: the settings a stream would have before the
   // device adjusts them.
   static TStreamSettings RequestedSettings();
+  // The names of the devices with a stereo output, as RtAudio lists them
+  // (empty without a sound system). Main thread.
+  static std::vector<std::string> OutputDeviceNames();
 
  private:
   static int Callback(void* output, void* input, unsigned frames, double streamTime,

@@ -8,6 +8,7 @@
 
 #include "platform/audio/audio_stream.h"
 #include "platform/winmm/midi_out_device.h"
+#include "platform/winmm/midi_out_ports.h"
 
 namespace {
 
@@ -66,6 +67,7 @@ class TAlsaDevice : public TMidiOutDevice {
   TAlsaDevice(std::string name, unsigned index) : m_name(std::move(name)), m_index(index) {}
 
   MIDIOUTCAPSA Caps() const override { return MakeMidiOutCaps(m_name.c_str(), MOD_MIDIPORT, 0, 0); }
+  std::string Name() const override { return m_name; }
 
   MMRESULT Open(HMIDIOUT, std::unique_ptr<TMidiOutPort>& port) override {
     auto client = MakeClient();
@@ -104,4 +106,25 @@ std::vector<std::shared_ptr<TMidiOutDevice>> MakeAlsaMidiOutDevices() {
     devices.clear();
   }
   return devices;
+}
+
+std::vector<std::string> SystemMidiOutPortNames() {
+  std::vector<std::string> names;
+  auto client = MakeClient();
+  if (!client) return names;
+  try {
+    const unsigned count = client->getPortCount();
+    for (unsigned i = 0; i < count; ++i) names.push_back(client->getPortName(i));
+  } catch (const RtMidiError&) {
+    names.clear();
+  }
+  return names;
+}
+
+std::shared_ptr<TMidiOutDevice> MakeAlsaMidiOutDevice(const std::string& name) {
+  const std::vector<std::string> names = SystemMidiOutPortNames();
+  for (unsigned i = 0; i < names.size(); ++i) {
+    if (names[i] == name) return std::make_shared<TAlsaDevice>(name, i);
+  }
+  return nullptr;
 }

@@ -7,6 +7,7 @@
 
 #include "platform/ui/message_window.h"
 #include "platform/winmm/midi_out_device.h"
+#include "platform/winmm/midi_out_ports.h"
 
 namespace {
 
@@ -100,6 +101,53 @@ UINT AddMidiOutDevice(std::shared_ptr<TMidiOutDevice> device) {
   t.BuildLocked();
   t.devices.push_back(std::move(device));
   return static_cast<UINT>(t.devices.size() - 1);
+}
+
+namespace {
+
+// The name without the sequencer's " client:port" numbers at its end.
+std::string WithoutPortNumbers(const std::string& name) {
+  const size_t space = name.find_last_of(' ');
+  if (space == std::string::npos) return name;
+  const std::string tail = name.substr(space + 1);
+  const size_t colon = tail.find(':');
+  if (colon == std::string::npos || colon == 0 || colon + 1 == tail.size()) return name;
+  for (size_t i = 0; i < tail.size(); ++i) {
+    if (i != colon && (tail[i] < '0' || tail[i] > '9')) return name;
+  }
+  return name.substr(0, space);
+}
+
+int FindByName(const std::vector<std::shared_ptr<TMidiOutDevice>>& devices, const std::string& name) {
+  for (size_t id = 0; id < devices.size(); ++id) {
+    if (devices[id]->Name() == name) return static_cast<int>(id);
+  }
+  const std::string stem = WithoutPortNumbers(name);
+  for (size_t id = 0; id < devices.size(); ++id) {
+    if (WithoutPortNumbers(devices[id]->Name()) == stem) return static_cast<int>(id);
+  }
+  return -1;
+}
+
+}  // namespace
+
+int MidiOutDeviceIdByName(const std::string& name) {
+  if (name.empty()) return -1;
+  {
+    TMidiOutTables& t = Tables();
+    std::lock_guard lock(t.mutex);
+    t.BuildLocked();
+    const int id = FindByName(t.devices, name);
+    if (id >= 0) return id;
+  }
+  // Not in the table: perhaps a port that came up later, under this name or
+  // under new numbers.
+  for (const std::string& port : SystemMidiOutPortNames()) {
+    if (port == name || WithoutPortNumbers(port) == WithoutPortNumbers(name)) {
+      if (auto device = MakeAlsaMidiOutDevice(port)) return static_cast<int>(AddMidiOutDevice(std::move(device)));
+    }
+  }
+  return -1;
 }
 
 UINT midiOutGetNumDevs() {

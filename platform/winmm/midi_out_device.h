@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/winmm/mmsystem.h"
@@ -25,6 +26,8 @@ class TMidiOutDevice {
  public:
   virtual ~TMidiOutDevice() = default;
   virtual MIDIOUTCAPSA Caps() const = 0;
+  // The whole name (the caps hold at most MAXPNAMELEN - 1 characters of it).
+  virtual std::string Name() const { return Caps().szPname; }
   // Opens a port for handle; MMSYSERR_NOERROR with port set, or an error code.
   virtual MMRESULT Open(HMIDIOUT handle, std::unique_ptr<TMidiOutPort>& port) = 0;
 };
@@ -39,6 +42,8 @@ UINT AddMidiOutDevice(std::shared_ptr<TMidiOutDevice> device);
 // Backends that the device table lists first.
 std::shared_ptr<TMidiOutDevice> MakeSynthesizerMidiOutDevice();
 std::vector<std::shared_ptr<TMidiOutDevice>> MakeAlsaMidiOutDevices();
+// A device for the ALSA port of that name as it is listed now; nullptr when none has it.
+std::shared_ptr<TMidiOutDevice> MakeAlsaMidiOutDevice(const std::string& name);
 
 // Number of data bytes that follow a status byte in a short message.
 size_t ShortMessageLength(BYTE status);

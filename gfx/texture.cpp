@@ -50,14 +50,14 @@ TVXTexture::TVXTexture(TVextral* carad, std::vector<D3DFORMAT> formats, DWORD us
 }
 
 TVXTexture::~TVXTexture() {
-  DetailLog(Sjis("テクスチャオブジェクトを解放します"));
+  LogInDestructor([] { DetailLog(Sjis("テクスチャオブジェクトを解放します")); });
   if (Surface != nullptr) {
     const auto left = static_cast<int32_t>(Surface->Release());
     Surface = nullptr;
-    CheckResult(left, Sjis("テクスチャの解放に失敗しました"));
+    LogInDestructor([left] { CheckResult(left, Sjis("テクスチャの解放に失敗しました")); });
   }
   SavedContents.reset();
-  Carad->UnregisterResource(Id);
+  LogInDestructor([this] { Carad->UnregisterResource(Id); });
   Formats.clear();
 }
 

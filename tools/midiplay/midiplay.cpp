@@ -46,14 +46,15 @@ struct TOptions {
   bool miss = false;
   std::string soundFont;
   std::string settingsFile;
+  bool help = false;
 };
 
-void PrintUsage() {
-  std::fprintf(stderr,
+void PrintUsage(std::FILE* to) {
+  std::fprintf(to,
                "usage: midiplay FILE [--speed S] [--wav OUT.wav] [--miss] [--soundfont SF2] [--settings INI]\n"
                "  plays FILE with every drop caught (or missed with --miss); with --wav renders it\n"
                "  offline into a 48 kHz stereo WAV file instead of playing it. The play count goes\n"
-               "  to a temporary settings file unless --settings names one.\n");
+               "  to a temporary settings file unless --settings names one. --help shows this text.\n");
 }
 
 bool ParseArguments(int argc, char** argv, TOptions& options) {
@@ -65,6 +66,10 @@ bool ParseArguments(int argc, char** argv, TOptions& options) {
       return true;
     };
     std::string text;
+    if (arg == "--help" || arg == "-h") {
+      options.help = true;
+      return true;
+    }
     if (arg == "--speed") {
       if (!value(text)) return false;
       char* end = nullptr;
@@ -112,7 +117,17 @@ void ReportProgress(const TMidiPlayV& player) {
   std::fflush(stdout);
 }
 
+// Without a sound device the song plays on unheard: say so rather than
+// leave a silent terminal to be puzzled over.
+void ReportMissingSoundDevice() {
+  TAudioEngine& engine = TAudioEngine::Global();
+  engine.EnsureOutput();
+  if (engine.StreamRunning()) return;
+  std::fprintf(stderr, "midiplay: no sound device (%s); playing without sound\n", engine.StreamAbsentReason().c_str());
+}
+
 int PlayInRealTime(TMidiPlayV& player) {
+  ReportMissingSoundDevice();
   if (!player.Start()) {
     std::fprintf(stderr, "midiplay: the song could not be started\n");
     return kExitFailure;
@@ -198,8 +213,12 @@ int RenderToWav(TMidiPlayV& player, const std::string& wavFile) {
 int main(int argc, char** argv) {
   TOptions options;
   if (!ParseArguments(argc, argv, options)) {
-    PrintUsage();
+    PrintUsage(stderr);
     return kExitUsage;
+  }
+  if (options.help) {
+    PrintUsage(stdout);
+    return 0;
   }
   const bool offline = !options.wavFile.empty();
   TAudioEngineOptions audio;

@@ -30,6 +30,9 @@ struct TRowReadFailure {};
 
 // Decodes into the locked level; returns normally on every outcome.
 void Decode(TStream& S, uint8_t* bits, int pitch, DWORD format, UINT levelWidth, UINT levelHeight) {
+  // The pixel-data offset counts from the bitmap's first byte, which need
+  // not be the stream's (a bitmap inside a larger stream).
+  const int64_t bitmapStart = S.Position();
   uint8_t fileHeader[kBitmapFileHeaderSize];
   try {
     S.ReadBuffer(fileHeader, sizeof fileHeader);
@@ -75,7 +78,7 @@ void Decode(TStream& S, uint8_t* bits, int pitch, DWORD format, UINT levelWidth,
     } else if (srcBpp == 1) {
       S.ReadBuffer(palette, sizeof palette);
     }
-    S.SetPosition(pixelOffset);
+    S.SetPosition(bitmapStart + pixelOffset);
 
     const uint64_t fileRow = (uint64_t{width} * srcBpp + 3) & ~uint64_t{3};
     const uint32_t rows = std::min<uint32_t>(levelHeight, heightField);

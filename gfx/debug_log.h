@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <system_error>
 
 #include "platform/wintypes/wintypes.h"
 
@@ -25,6 +26,15 @@ extern int32_t LogLineCount;
 void DebugLog(const std::string& text);
 // DebugLog when the detailed-log switch is on.
 void DetailLog(const std::string& text);
+// Runs one logging step of a destructor, which must not throw: a log that
+// cannot be written loses the step's line instead of ending the process.
+template <typename TStep>
+void LogInDestructor(TStep&& step) noexcept {
+  try {
+    step();
+  } catch (const std::system_error&) {
+  }
+}
 // Returns code; a non-zero code logs message + "(Error Code = <name>)" and,
 // with the halt-on-error switch on, ends the process with exit status 0.
 int32_t CheckResult(int32_t code, const std::string& message);

@@ -1,6 +1,9 @@
 #include "gfx/stream.h"
 
+#include "platform/kernel/regular_file.h"
+
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -44,11 +47,19 @@ int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
 void TMemoryStream::SetSize(int64_t size) { m_bytes.resize(static_cast<size_t>(std::max<int64_t>(0, size))); }
 
 TFileStream::TFileStream(const std::string& fileName, TMode mode) : m_fileName(fileName) {
-  struct stat st {};
-  if (mode == TMode::OpenRead && stat(fileName.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-    throw EFOpenError("Cannot open file \"" + fileName + "\". Is a directory");
+  if (mode == TMode::OpenRead) {
+    TOpenedFile file = OpenRegularFile(fileName);
+    if (file.fd >= 0) m_file = ::fdopen(file.fd, "rb");
+    if (m_file == nullptr) {
+      if (file.fd >= 0) {
+        file.reason = std::strerror(errno);
+        ::close(file.fd);
+      }
+      throw EFOpenError("Cannot open file \"" + fileName + "\". " + file.reason);
+    }
+    return;
   }
-  m_file = std::fopen(fileName.c_str(), mode == TMode::OpenRead ? "rb" : "w+b");
+  m_file = std::fopen(fileName.c_str(), "w+b");
   if (m_file == nullptr) {
     throw EFOpenError("Cannot open file \"" + fileName + "\". " + std::strerror(errno));
   }

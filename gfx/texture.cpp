@@ -33,11 +33,6 @@ void PutU16(std::vector<uint8_t>& out, uint16_t v) {
   out.push_back(static_cast<uint8_t>(v >> 8));
 }
 
-// A size the device cannot hold ends a load like a missing surface.
-struct TUnloadableSize : std::runtime_error {
-  TUnloadableSize() : std::runtime_error("bitmap size beyond the device's maximum") {}
-};
-
 }  // namespace
 
 TVXTexture::TVXTexture(TVextral* carad, std::vector<D3DFORMAT> formats, DWORD usage, D3DPOOL pool, UINT levels,
@@ -50,14 +45,14 @@ TVXTexture::TVXTexture(TVextral* carad, std::vector<D3DFORMAT> formats, DWORD us
 }
 
 TVXTexture::~TVXTexture() {
-  DetailLog(Sjis("テクスチャオブジェクトを解放します"));
+  LogInDestructor([] { DetailLog(Sjis("テクスチャオブジェクトを解放します")); });
   if (Surface != nullptr) {
     const auto left = static_cast<int32_t>(Surface->Release());
     Surface = nullptr;
-    CheckResult(left, Sjis("テクスチャの解放に失敗しました"));
+    LogInDestructor([left] { CheckResult(left, Sjis("テクスチャの解放に失敗しました")); });
   }
   SavedContents.reset();
-  Carad->UnregisterResource(Id);
+  LogInDestructor([this] { Carad->UnregisterResource(Id); });
   Formats.clear();
 }
 
@@ -143,11 +138,9 @@ void TVXTexture::LoadBitmapFrom(TStream& S) {
   uint8_t info[kBitmapInfoHeaderSize];
   S.ReadBuffer(info, sizeof info);
   // The signed fields taken as unsigned: a top-down bitmap's negative height
-  // becomes a size beyond every device's maximum and is refused here.
+  // becomes a size beyond every device's maximum, which SetSize logs as too
+  // large before its creation fails; the load then finds no surface.
   const uint32_t w = U32(info + 4), h = U32(info + 8);
-  D3DCAPS9 caps{};
-  if (Carad->Direct3D != nullptr) Carad->Direct3D->GetDeviceCaps(Carad->Adapter, Carad->DeviceType, &caps);
-  if (w > caps.MaxTextureWidth || h > caps.MaxTextureHeight) throw TUnloadableSize();
   SetSize(w, h);
   S.SetPosition(start);
   if (Surface == nullptr) throw std::runtime_error("no surface to load into");

@@ -248,9 +248,12 @@ int32_t TVextral::RegisterResource(TVXResource* Resource, const std::string& nam
 void TVextral::UnregisterResource(int32_t ID) {
   for (auto it = ResourceList.begin(); it != ResourceList.end(); ++it) {
     if ((*it)->ID != ID) continue;
-    DetailLog(FormatText(Sjis("Vextralリソース(%s) : ID %d(%s) を登録解除します").c_str(),
-                         ClassNameOf((*it)->Resource), ID, (*it)->Name.c_str()));
+    const std::string line = FormatText(Sjis("Vextralリソース(%s) : ID %d(%s) を登録解除します").c_str(),
+                                        ClassNameOf((*it)->Resource), ID, (*it)->Name.c_str());
+    // Off the list before the line is logged: a log that cannot be written
+    // must not leave a resource that is being destroyed on the list.
     ResourceList.erase(it);
+    DetailLog(line);
     return;
   }
   CheckResult(kNoDirect3DCode,

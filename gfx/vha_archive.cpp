@@ -5,6 +5,7 @@
 // over codes 0..255, a 4-byte packed length, the packed bytes.
 #include "gfx/vha_archive.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -51,38 +52,154 @@ uint8_t NextByte(TMemoryStream& in, const char* what) {
 
 bool IsVHAHeader(const uint8_t* Header) { return std::memcmp(Header + 4, kSignature, sizeof kSignature) == 0; }
 
+namespace {
+
+// The pair table of one block: left[k] == k marks a literal.
+struct TPairTable {
+  uint8_t left[kCodes];
+  uint8_t right[kCodes];
+};
+
+// Reads one block's pair table and packed length, leaving Packed at the
+// packed bytes, which must all lie in the stored data.
+uint32_t ReadBlockHeader(TMemoryStream& Packed, TPairTable& table) {
+  for (int k = 0; k < kCodes; ++k) {
+    table.left[k] = static_cast<uint8_t>(k);
+    table.right[k] = 0;
+  }
+  int c = 0;
+  while (c < kCodes) {
+    int entries = 0;
+    const int n = NextByte(Packed, "pair table past the stored data");
+    if (n > kLiteralRunBase) {
+      c += n - kLiteralRunBase;
+      if (c > kCodes) FailCorrupt("pair table run past code 256");
+      if (c == kCodes) break;
+      entries = 1;  // continues as if its count byte were 0
+    } else {
+      entries = n + 1;
+      if (c + entries > kCodes) FailCorrupt("pair table run past code 256");
+    }
+    for (int e = 0; e < entries; ++e, ++c) {
+      table.left[c] = NextByte(Packed, "pair table past the stored data");
+      if (table.left[c] != c) table.right[c] = NextByte(Packed, "pair table past the stored data");
+    }
+  }
+  uint8_t lengthBytes[4];
+  if (Packed.Read(lengthBytes, 4) != 4) FailCorrupt("packed length past the stored data");
+  const uint32_t length = U32(lengthBytes);
+  if (length > static_cast<uint64_t>(Packed.Remaining())) FailCorrupt("packed bytes past the stored data");
+  return length;
+}
+
+// What one code of a table expands to: its length in bytes (kEndless for a
+// code that contains itself) and the expansion stack it needs (kEndless when
+// it contains itself through a left byte, which grows the stack each time).
+constexpr uint64_t kEndless = UINT64_MAX;
+
+class TCodeSizes {
+ public:
+  explicit TCodeSizes(const TPairTable& table) : m_table(table) {}
+  uint64_t Length(uint8_t code) {
+    Visit(code, 0);
+    return m_length[code];
+  }
+  uint64_t Stack(uint8_t code) {
+    Visit(code, 0);
+    return m_stack[code];
+  }
+
+ private:
+  enum class TState : uint8_t { New, OnPath, Done };
+  static uint64_t Add(uint64_t a, uint64_t b) { return a > kEndless - b ? kEndless : a + b; }
+
+  // Depth-first over the pair graph; leftEdges counts the left bytes taken
+  // on the path so far, to tell a stack-growing cycle from a right-only one.
+  void Visit(uint8_t code, int leftEdges) {
+    if (m_state[code] == TState::Done) return;
+    m_state[code] = TState::OnPath;
+    m_pathLeftEdges[code] = leftEdges;
+    if (m_table.left[code] == code) {
+      m_length[code] = 1;
+      m_stack[code] = 0;
+    } else {
+      const uint8_t l = m_table.left[code];
+      const uint8_t r = m_table.right[code];
+      const uint64_t leftStack = Child(l, leftEdges + 1);
+      const uint64_t rightStack = Child(r, leftEdges);
+      const bool endless = m_endless[l] || m_endless[r];
+      m_endless[code] = endless;
+      m_length[code] = endless ? kEndless : Add(m_length[l], m_length[r]);
+      // Push right and left (2), pop left and expand it over right (1 +),
+      // then pop right and expand it on an empty stack.
+      const uint64_t pushed = 2;
+      m_stack[code] = std::max({pushed, Add(leftStack, 1), rightStack});
+    }
+    m_state[code] = TState::Done;
+  }
+  // The stack a child needs; a child on the path is a cycle.
+  uint64_t Child(uint8_t child, int leftEdges) {
+    if (m_state[child] == TState::OnPath) {
+      m_endless[child] = true;
+      return leftEdges > m_pathLeftEdges[child] ? kEndless : 0;
+    }
+    Visit(child, leftEdges);
+    return m_stack[child];
+  }
+
+  const TPairTable& m_table;
+  TState m_state[kCodes] = {};
+  bool m_endless[kCodes] = {};
+  int m_pathLeftEdges[kCodes] = {};
+  uint64_t m_length[kCodes] = {};
+  uint64_t m_stack[kCodes] = {};
+};
+
+// The exact length of the whole expansion, checked before anything is
+// allocated: refused when it would overrun the expansion stack or exceed
+// the largest entry (a few hundred packed bytes can describe more than any
+// memory holds).
+uint64_t ExpandedLength(TMemoryStream& Packed) {
+  uint64_t total = 0;
+  TPairTable table;
+  while (Packed.Position() < Packed.Size()) {
+    const uint32_t length = ReadBlockHeader(Packed, table);
+    TCodeSizes sizes(table);
+    const uint8_t* bytes = Packed.Memory() + Packed.Position();
+    for (uint32_t i = 0; i < length; ++i) {
+      if (sizes.Stack(bytes[i]) > kStackBytes) FailCorrupt("pair expansion deeper than 256 bytes");
+      const uint64_t codeLength = sizes.Length(bytes[i]);
+      if (codeLength > static_cast<uint64_t>(kVHAMaxEntryBytes) - total) {
+        FailCorrupt("expansion larger than the largest entry");
+      }
+      total += codeLength;
+    }
+    Packed.Seek(length, TSeekOrigin::Current);
+  }
+  Packed.SetPosition(0);
+  return total;
+}
+
+}  // namespace
+
 std::unique_ptr<TMemoryStream> ExpandBytePairs(TMemoryStream& Packed, uint32_t ExpandedSize) {
   if (ExpandedSize > kVHAMaxEntryBytes) FailCorrupt("expanded size too large");
+  const int64_t start = Packed.Position();
+  const uint64_t expandedLength = ExpandedLength(Packed);
+  Packed.SetPosition(start);
+  // The preallocation is the expanded size, as far as the data can fill it
+  // (plus a bounded tail of zeros); the output grows past it when the data
+  // expands to more, up to what the data expands to.
+  const uint64_t preallocation =
+      std::min<uint64_t>(ExpandedSize, expandedLength + static_cast<uint64_t>(kVHAMaxZeroTailBytes));
   auto out = std::make_unique<TMemoryStream>();
-  out->SetSize(ExpandedSize);
+  out->SetSize(static_cast<int64_t>(std::max(preallocation, expandedLength)));
   uint8_t* dest = out->Memory();
-  uint32_t written = 0;
-  uint8_t left[kCodes], right[kCodes] = {};
+  uint64_t written = 0;
+  TPairTable table;
   uint8_t stack[kStackBytes];
   while (Packed.Position() < Packed.Size()) {
-    for (int k = 0; k < kCodes; ++k) left[k] = static_cast<uint8_t>(k);
-    int c = 0;
-    while (c < kCodes) {
-      int entries = 0;
-      const int n = NextByte(Packed, "pair table past the stored data");
-      if (n > kLiteralRunBase) {
-        c += n - kLiteralRunBase;
-        if (c > kCodes) FailCorrupt("pair table run past code 256");
-        if (c == kCodes) break;
-        entries = 1;  // continues as if its count byte were 0
-      } else {
-        entries = n + 1;
-        if (c + entries > kCodes) FailCorrupt("pair table run past code 256");
-      }
-      for (int e = 0; e < entries; ++e, ++c) {
-        left[c] = NextByte(Packed, "pair table past the stored data");
-        if (left[c] != c) right[c] = NextByte(Packed, "pair table past the stored data");
-      }
-    }
-    uint8_t lengthBytes[4];
-    if (Packed.Read(lengthBytes, 4) != 4) FailCorrupt("packed length past the stored data");
-    uint32_t length = U32(lengthBytes);
-    if (length > static_cast<uint64_t>(Packed.Remaining())) FailCorrupt("packed bytes past the stored data");
+    uint32_t length = ReadBlockHeader(Packed, table);
     int sp = 0;
     for (;;) {
       uint8_t b;
@@ -93,13 +210,14 @@ std::unique_ptr<TMemoryStream> ExpandBytePairs(TMemoryStream& Packed, uint32_t E
         --length;
         b = NextByte(Packed, "packed bytes past the stored data");
       }
-      if (left[b] == b) {
-        if (written >= ExpandedSize) FailCorrupt("expansion longer than the expanded size");
+      if (table.left[b] == b) {
+        // Measured above; checked again so that no write can pass the end.
+        if (written >= expandedLength) FailCorrupt("expansion longer than measured");
         dest[written++] = b;
       } else {
         if (sp + 2 > kStackBytes) FailCorrupt("pair expansion deeper than 256 bytes");
-        stack[sp++] = right[b];
-        stack[sp++] = left[b];
+        stack[sp++] = table.right[b];
+        stack[sp++] = table.left[b];
       }
     }
   }

@@ -1,5 +1,6 @@
 #include "midi/event_item_long.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "midi/event_lists.h"
@@ -139,10 +140,9 @@ void TMidiEventItemRhythm::Execute() {
 
 void TMidiEventItemRhythm::Decode() {
   Bunshi = GetValue(0, 1);
-  const int power = GetValue(1, 1);
-  if (power > kMaxDenominatorPower) {
-    throw EMidiFileError("time signature with denominator 2^" + std::to_string(power));
-  }
+  // A larger power is kept at 2^30 rather than ending the track: the
+  // denominator plays no part in times or beats (beats are quarter notes).
+  const int power = std::min(GetValue(1, 1), kMaxDenominatorPower);
   Bunbo = 1 << power;
   ClickClocks = GetValue(2, 1);
   if (TMidiSong* player = Player()) player->Rhythms.Add(this);

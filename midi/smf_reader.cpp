@@ -3,13 +3,14 @@
 // millisecond conversion through the tempo changes of all tracks.
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <limits>
 #include <memory>
 
 #include "midi/midi_errors.h"
 #include "midi/midi_file_stream.h"
 #include "midi/midi_song.h"
+#include "midi/riff_midi.h"
+#include "platform/kernel/regular_file.h"
 
 namespace {
 constexpr int kHeaderBodyBytes = 6;  // format, track count, division
@@ -69,19 +70,12 @@ void TMidiSong::ClearSong() {
 }
 
 bool TMidiSong::LoadFromFile(const std::string& FileName) {
-  std::ifstream file(FileName, std::ios::binary | std::ios::ate);
-  if (!file) throw EMidiFileError(FileName + ": cannot open the file");
-  const std::streamoff size = file.tellg();
-  if (size < 0) throw EMidiFileError(FileName + ": cannot read the file");
-  if (size > kMaxFileBytes) {
-    throw EMidiFileError(FileName + ": the file is too large (" + std::to_string(size) + " bytes)");
+  const TFileContents file = ReadRegularFile(FileName, kMaxFileBytes);
+  if (file.refusal == TFileRefusal::Missing || file.refusal == TFileRefusal::Failed) {
+    throw EMidiFileError(FileName + ": cannot open the file (" + file.reason + ")");
   }
-  std::vector<uint8_t> data(static_cast<size_t>(size));
-  file.seekg(0);
-  if (size > 0 && !file.read(reinterpret_cast<char*>(data.data()), size)) {
-    throw EMidiFileError(FileName + ": cannot read the file");
-  }
-  return LoadFromMemory(data.data(), data.size(), FileName);
+  if (!file.Ok()) throw EMidiFileError(FileName + ": " + file.reason);
+  return LoadFromMemory(file.bytes.data(), file.bytes.size(), FileName);
 }
 
 bool TMidiSong::LoadFromMemory(const uint8_t* Data, size_t Size, const std::string& SourceName) {
@@ -92,7 +86,10 @@ bool TMidiSong::LoadFromMemory(const uint8_t* Data, size_t Size, const std::stri
       throw EMidiFileError(SourceName + ": the data is too large (" + std::to_string(Size) +
                            " bytes)");
     }
-    TMidiFileStream stream(Data, Size, SourceName);
+    // A RIFF MIDI file (.rmi) loads as the Standard MIDI File it wraps.
+    TRiffMidiData smf{Data, Size};
+    if (IsRiffMidi(Data, Size)) smf = FindRiffMidiData(Data, Size, SourceName);
+    TMidiFileStream stream(smf.data, smf.size, SourceName);
     if (!ReadHeader(stream)) {
       throw EMidiFileError(SourceName + ": not a Standard MIDI File (no \"MThd\" header)");
     }

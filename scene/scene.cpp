@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "gfx/debug_log.h"
 #include "gfx/texture.h"
 
 namespace {
@@ -36,7 +37,7 @@ TNQScene::TNQScene(TVextral* Carad, const std::string& Name) : m_carad(Carad), m
 }
 
 TNQScene::~TNQScene() {
-  m_carad->UnregisterResource(m_resourceId);
+  LogInDestructor([this] { m_carad->UnregisterResource(m_resourceId); });
   m_stateRestorer.reset();
   m_sortedQueue.reset();
   m_opaqueQueue.reset();

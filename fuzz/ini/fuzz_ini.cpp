@@ -70,7 +70,14 @@ std::string FileBytes(const std::string& file) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-bool IsWrittenKey(const std::string& key) {
+// True when a listed key name addresses the written key. The reader trims
+// blanks around the name asked for, so a listed name that still carries a
+// blank (one cut short by a NUL byte in the file: "FUZZKEY\r\0...") finds
+// the written key too.
+bool IsWrittenKey(std::string key) {
+  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r'; };
+  while (!key.empty() && blank(key.front())) key.erase(key.begin());
+  while (!key.empty() && blank(key.back())) key.pop_back();
   const std::string target = kWrittenKey;
   if (key.size() != target.size()) return false;
   for (size_t i = 0; i < key.size(); ++i) {

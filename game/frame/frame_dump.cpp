@@ -18,6 +18,11 @@
 namespace {
 
 constexpr int kTimedFrames = 300;
+constexpr const char* kUsage =
+    "usage: frame_dump [OUTPUT_PREFIX]\n"
+    "  draws the title, the count-in, a moment of the tutorial game and the result screen\n"
+    "  into OUTPUT_PREFIX*.png (default frame_), then times the play-field frame. Run it\n"
+    "  from the folder holding bmp/ and dat/. --help shows this text.\n";
 constexpr int kTutorialScenarioGames = 3;
 
 class TDiscardTarget : public IPresentTarget {
@@ -52,6 +57,10 @@ double TimeFrames(TPlayField& field, const TMidiSong& song, const TFrameInput& i
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 1 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   const std::string prefix = argc > 1 ? argv[1] : "frame_";
   THeadlessWindow window(TGameGraphics::kClientWidth, TGameGraphics::kClientHeight);
   TGameGraphics graphics(&window);

@@ -1,5 +1,7 @@
 #include "platform/audio/voice_decoder.h"
 
+#include "platform/kernel/regular_file.h"
+
 #include <sndfile.h>
 
 #include <algorithm>
@@ -123,10 +125,14 @@ std::vector<float> ResampleInterleaved(const std::vector<float>& source, int cha
 }
 
 std::unique_ptr<TVoiceBuffer> DecodeVoiceFile(const std::string& path, unsigned targetRate) {
+  // A pipe or device in a voice file's place would block libsndfile's open.
+  const TOpenedFile opened = OpenRegularFile(path);
+  if (opened.fd < 0) return nullptr;
   SF_INFO info{};
-  std::unique_ptr<SNDFILE, TSndFileCloser> file(sf_open(path.c_str(), SFM_READ, &info));
+  std::unique_ptr<SNDFILE, TSndFileCloser> file(sf_open_fd(opened.fd, SFM_READ, &info, SF_TRUE));
   if (!file) return nullptr;
-  if (info.channels <= 0 || info.samplerate <= 0 || info.frames <= 0) return nullptr;
+  if (info.channels <= 0 || info.frames <= 0) return nullptr;
+  if (info.samplerate < kMinVoiceSampleRate || info.samplerate > kMaxVoiceSampleRate) return nullptr;
   if (static_cast<double>(info.frames) / info.samplerate > kMaxVoiceSeconds) return nullptr;
   std::vector<float> raw(static_cast<size_t>(info.frames) * static_cast<size_t>(info.channels));
   const sf_count_t read = sf_readf_float(file.get(), raw.data(), info.frames);

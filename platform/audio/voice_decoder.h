@@ -13,7 +13,15 @@
 // than filling memory.
 inline constexpr double kMaxVoiceSeconds = 600.0;
 
-// nullptr when the file is missing, unreadable, empty or too long.
+// Sample rates accepted, in frames per second. Outside them the resampler
+// would make hundreds of megabytes out of a short file (a rate of a few Hz
+// stretched to the stream's rate) or a kernel of millions of taps (a rate of
+// gigahertz); no real voice recording lies there.
+inline constexpr int kMinVoiceSampleRate = 1000;
+inline constexpr int kMaxVoiceSampleRate = 768000;
+
+// nullptr when the file is missing, not a regular file, of a sample rate
+// outside the accepted range, unreadable, empty or too long.
 std::unique_ptr<TVoiceBuffer> DecodeVoiceFile(const std::string& path, unsigned targetRate);
 
 // Resamples interleaved audio of channels channels from sourceRate to

@@ -14,6 +14,8 @@
 // centres, perspective-correct when the vertices' RHW differ.
 #include "platform/d3d9/rasterizer.h"
 
+#include "platform/d3d9/guard_band_clip.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cmath>
@@ -30,9 +32,11 @@ namespace {
 // ---------------------------------------------------------------------------
 constexpr int kSubPixelBits = 8;
 constexpr int64_t kSubPixelOne = int64_t{1} << kSubPixelBits;
-// Vertices farther out than this (pixels) are not rasterised: it keeps every
-// edge product inside 64 bits.
+// Vertices farther out than this (pixels) are not rasterised directly: it
+// keeps every edge product inside 64 bits. A triangle reaching beyond it is
+// first clipped to the smaller square below, and its visible part drawn.
 constexpr double kGuardBandPixels = 1 << 20;
+constexpr double kClipBandPixels = 1 << 19;
 constexpr int kFrac = 16;  // 16.16 fixed point for colours and texel coordinates
 constexpr double kFracOne = 65536.0;
 
@@ -536,7 +540,23 @@ void TRasterizer::Prepare(const TRasterState& state, const TRasterTarget& target
 }
 
 void TRasterizer::DrawTriangle(const TRasterVertex& a, const TRasterVertex& b, const TRasterVertex& c) {
-  DrawTriangleOrRectangle(a, b, c, false);
+  DrawTriangle(a, b, c, a.Diffuse);
+}
+
+void TRasterizer::DrawTriangle(const TRasterVertex& a, const TRasterVertex& b, const TRasterVertex& c,
+                               uint32_t flatDiffuse) {
+  const auto inside = [](const TRasterVertex& p) {
+    return std::fabs(p.X) < kGuardBandPixels && std::fabs(p.Y) < kGuardBandPixels;
+  };
+  if (inside(a) && inside(b) && inside(c)) {
+    DrawTriangleOrRectangle(a, b, c, false, flatDiffuse);
+    return;
+  }
+  // Far outside the viewport: the part inside the clip band, as a fan in
+  // the triangle's own winding (so culling sees the same orientation).
+  TRasterVertex clipped[kMaxClippedVertices];
+  const int n = ClipToGuardBand(a, b, c, kClipBandPixels, clipped);
+  for (int i = 1; i + 1 < n; ++i) DrawTriangleOrRectangle(clipped[0], clipped[i], clipped[i + 1], false, flatDiffuse);
 }
 
 void TRasterizer::DrawStripQuad(const TRasterVertex& v0, const TRasterVertex& v1, const TRasterVertex& v2,
@@ -553,15 +573,16 @@ void TRasterizer::DrawStripQuad(const TRasterVertex& v0, const TRasterVertex& v1
                       v2.Z == v3.Z && v3.U == v1.U + v2.U - v0.U && v3.V == v1.V + v2.V - v0.V;
   if (aligned && planar && std::fabs(v0.X) < kGuardBandPixels && std::fabs(v3.X) < kGuardBandPixels &&
       std::fabs(v0.Y) < kGuardBandPixels && std::fabs(v3.Y) < kGuardBandPixels) {
-    DrawTriangleOrRectangle(v0, v1, v2, true);
+    DrawTriangleOrRectangle(v0, v1, v2, true, v0.Diffuse);
     return;
   }
-  DrawTriangle(v0, v1, v2);
-  DrawTriangle(v2, v1, v3);
+  // Strip triangle 1 takes its flat colour from strip vertex 1.
+  DrawTriangle(v0, v1, v2, v0.Diffuse);
+  DrawTriangle(v2, v1, v3, v1.Diffuse);
 }
 
 void TRasterizer::DrawTriangleOrRectangle(const TRasterVertex& a, const TRasterVertex& b, const TRasterVertex& c,
-                                          bool rectangle) {
+                                          bool rectangle, uint32_t flatDiffuse) {
   const TRasterVertex* v[3] = {&a, &b, &c};
   for (const TRasterVertex* p : v) {
     if (!(std::fabs(p->X) < kGuardBandPixels) || !(std::fabs(p->Y) < kGuardBandPixels)) return;
@@ -575,7 +596,7 @@ void TRasterizer::DrawTriangleOrRectangle(const TRasterVertex& a, const TRasterV
   if (area == 0) return;
   // With y pointing down, a positive area is a clockwise triangle.
   if ((m_state.CullMode == D3DCULL_CCW && area < 0) || (m_state.CullMode == D3DCULL_CW && area > 0)) return;
-  const uint32_t flatColour = a.Diffuse;
+  const uint32_t flatColour = flatDiffuse;
   if (area < 0) {
     std::swap(v[1], v[2]);
     std::swap(fx[1], fx[2]);

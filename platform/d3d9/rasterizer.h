@@ -78,6 +78,12 @@ class TRasterizer {
   // Draws one triangle; its vertices in the order the primitive gives them
   // (the first one supplies the colour under flat shading).
   void DrawTriangle(const TRasterVertex& v0, const TRasterVertex& v1, const TRasterVertex& v2);
+  // The same with the flat-shading colour given: Direct3D 9 takes it from the
+  // primitive's vertex of the triangle (strip triangle i: vertex i; fan
+  // triangle i: vertex i + 1), which the winding order may have moved.
+  // A triangle reaching far outside the viewport is clipped (guard band)
+  // and its visible part drawn.
+  void DrawTriangle(const TRasterVertex& v0, const TRasterVertex& v1, const TRasterVertex& v2, uint32_t flatDiffuse);
 
   // A two-triangle strip (v0 v1 v2, then v2 v1 v3), as a quad is drawn.
   void DrawStripQuad(const TRasterVertex& v0, const TRasterVertex& v1, const TRasterVertex& v2,
@@ -91,7 +97,7 @@ class TRasterizer {
 
  private:
   void DrawTriangleOrRectangle(const TRasterVertex& a, const TRasterVertex& b, const TRasterVertex& c,
-                               bool rectangle);
+                               bool rectangle, uint32_t flatDiffuse);
   void DrawSpans(const TTriangleSetup& tri);
   void ShadeAlongRow(const TTriangleSetup& tri, TSpanSetup s, int count);
   // Fills m_mask for the span; returns how many pixels pass.

@@ -461,16 +461,21 @@ HRESULT TSoftDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT Primit
         m_rasterizer.DrawTriangle(vertex(3 * p), vertex(3 * p + 1), vertex(3 * p + 2));
         break;
       case D3DPT_TRIANGLESTRIP:
-        // Odd triangles are taken in swapped order so that all keep one winding.
+        // Odd triangles are taken in swapped order so that all keep one
+        // winding; flat shading still takes strip vertex p.
         if ((p & 1) == 0) {
           m_rasterizer.DrawTriangle(vertex(p), vertex(p + 1), vertex(p + 2));
         } else {
-          m_rasterizer.DrawTriangle(vertex(p + 1), vertex(p), vertex(p + 2));
+          const TRasterVertex first = vertex(p);
+          m_rasterizer.DrawTriangle(vertex(p + 1), first, vertex(p + 2), first.Diffuse);
         }
         break;
-      default:
-        m_rasterizer.DrawTriangle(vertex(0), vertex(p + 1), vertex(p + 2));
+      default: {
+        // Fan triangle p: flat shading takes fan vertex p + 1.
+        const TRasterVertex second = vertex(p + 1);
+        m_rasterizer.DrawTriangle(vertex(0), second, vertex(p + 2), second.Diffuse);
         break;
+      }
     }
   }
   return D3D_OK;

@@ -13,6 +13,8 @@
 // lines that are not changed keep their bytes and their line ends.
 #include "platform/kernel/profile.h"
 
+#include "platform/kernel/regular_file.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -194,13 +196,10 @@ enum class ReadResult { Ok, Missing, Failed };
 
 ReadResult ReadWholeFile(const std::string& path, std::string& content) {
   content.clear();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return ReadResult::Failed;
-  }
+  // A pipe, device or folder in the settings file's place is refused at once.
+  const TOpenedFile file = OpenRegularFile(path);
+  if (file.fd < 0) return file.refusal == TFileRefusal::Missing ? ReadResult::Missing : ReadResult::Failed;
+  const int fd = file.fd;
   char buffer[8192];
   for (;;) {
     const ssize_t n = ::read(fd, buffer, sizeof buffer);

@@ -445,3 +445,45 @@ TEST_F(TextureTest, LoadBmpReportsASurfaceThatCannotBeLocked) {
   EXPECT_FALSE(HasText("アンロックできませんでした"));
   EXPECT_EQ(s.Position(), 0);  // nothing decoded
 }
+
+TEST_F(TextureTest, LoadFromStreamReadsTheBitmapAtTheStreamsPosition) {
+  Start();
+  auto t = MakeTexture();
+  // A bitmap that starts 37 bytes into its stream, after other data: its
+  // pixel offset counts from the bitmap's own first byte.
+  std::vector<uint8_t> bytes(37, 0xEE);
+  const std::vector<uint8_t> bmp = MakeBmp(Gradient24(6, 4));
+  bytes.insert(bytes.end(), bmp.begin(), bmp.end());
+  TMemoryStream stream(bytes);
+  stream.SetPosition(37);
+  t->LoadFromStream(stream);
+  EXPECT_FALSE(HasText("Error Code"));
+  EXPECT_FALSE(HasText("読み込みエラー"));
+  EXPECT_EQ(t->Width, 6u);
+  EXPECT_EQ(At(*t, 0, 0), 0xFF00005Au);
+  EXPECT_EQ(At(*t, 5, 3), 0xFF05035Au);
+}
+
+TEST_F(TextureTest, ABitmapAboveTheMaximumIsLoggedAsTooLargeAndReplacesTheSurface) {
+  Start();
+  auto t = MakeTexture();
+  t->SetSize(16, 16);
+  ASSERT_NE(t->Surface, nullptr);
+  std::vector<uint8_t> wide = MakeBmp(Gradient24(1, 1));
+  wide[18] = 0x01;  // width 0x1001: one past the device's 4096
+  wide[19] = 0x10;
+  TMemoryStream stream(wide);
+  t->LoadFromStream(stream);
+  // As SetSize is designed: the too-large line, the failed creation (the old
+  // surface released first), then the load finding no surface.
+  const int tooLarge = IndexOf("要求されたテクスチャのサイズは大きすぎます。4096 x 4096 以内にして下さい");
+  const int released = IndexOf("テクスチャの再生成に伴い、以前のテクスチャを解放します");
+  const int failed = IndexOf("テクスチャの生成に失敗しました(Error Code = D3DERR_INVALIDCALL )");
+  const int readError = IndexOf("ストリームからの、読み込みエラー");
+  ASSERT_GE(tooLarge, 0);
+  EXPECT_LT(tooLarge, released);
+  EXPECT_LT(released, failed);
+  EXPECT_LT(failed, readError);
+  EXPECT_EQ(t->Surface, nullptr);
+  EXPECT_EQ(t->Width, 0x1001u);
+}

@@ -2,6 +2,7 @@
 // of every kind of malformed archive.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <cstring>
@@ -214,4 +215,41 @@ TEST(VhaArchive, ExpandBytePairsDirectly) {
   EXPECT_EQ(ExpandBytePairs(empty, 3)->Bytes(), std::vector<uint8_t>(3, 0));
   TMemoryStream any;
   EXPECT_THROW(ExpandBytePairs(any, static_cast<uint32_t>(kVHAMaxEntryBytes) + 1), EVHAError);
+}
+
+TEST(VhaArchiveBounds, AnAnnouncedSizeAllocatesOnlyWhatTheDataExpandsTo) {
+  // A few dozen bytes announcing the largest entry: the result holds the
+  // expansion and a bounded zero tail, not 256 MiB.
+  const auto archive = RawPairArchive(Block({255, 128, 254}, Text("abc")), static_cast<uint32_t>(kVHAMaxEntryBytes));
+  ASSERT_LT(archive.size(), 1000u);
+  const std::vector<uint8_t> out = Load(archive, "raw");
+  EXPECT_EQ(out.size(), 3u + kVHAMaxZeroTailBytes);
+  EXPECT_EQ(std::vector<uint8_t>(out.begin(), out.begin() + 3), Text("abc"));
+  EXPECT_EQ(std::count(out.begin() + 3, out.end(), 0), kVHAMaxZeroTailBytes);
+}
+
+TEST(VhaArchiveBounds, TheOutputGrowsPastTheExpandedSize) {
+  TMemoryStream packed(Block(Table({{200, {'o', 'k'}}}), {200, 200, 200}));
+  EXPECT_EQ(ExpandBytePairs(packed, 2)->Bytes(), Text("okokok"));
+  // Sixteen doublings of one byte: 65536 bytes out of a table and one byte.
+  std::map<int, std::pair<int, int>> doubling;
+  for (int k = 1; k <= 16; ++k) doubling[k] = {k - 1, k - 1};
+  EXPECT_EQ(Load(RawPairArchive(Block(Table(doubling), {16}), 10), "raw"), std::vector<uint8_t>(65536, 0));
+}
+
+TEST(VhaArchiveBounds, ExpansionsBeyondTheLargestEntryAreRefusedBeforeAllocating) {
+  // Forty doublings describe a terabyte in a few hundred bytes.
+  std::map<int, std::pair<int, int>> doubling;
+  for (int k = 1; k <= 40; ++k) doubling[k] = {k - 1, k - 1};
+  EXPECT_NE(Refusal(RawPairArchive(Block(Table(doubling), {40}), 100), "raw").find("largest entry"), std::string::npos);
+  // Together two blocks may pass the limit where each alone does not.
+  std::map<int, std::pair<int, int>> half;
+  for (int k = 1; k <= 27; ++k) half[k] = {k - 1, k - 1};
+  const std::vector<uint8_t> block = Block(Table(half), {27, 27});
+  std::vector<uint8_t> twoBlocks = block;
+  twoBlocks.insert(twoBlocks.end(), block.begin(), block.end());
+  EXPECT_NE(Refusal(RawPairArchive(twoBlocks, 100), "raw").find("largest entry"), std::string::npos);
+  // A code that repeats itself on the right never ends: refused at once.
+  EXPECT_NE(Refusal(RawPairArchive(Block(Table({{1, {0, 1}}}), {1}), 1000), "raw").find("largest entry"),
+            std::string::npos);
 }

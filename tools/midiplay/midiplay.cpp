@@ -51,16 +51,17 @@ struct TOptions {
   std::string soundFont;
   std::string settingsFile;
   double stopAtSeconds = -1.0;  // Stop at this song position; negative: play to the end
+  bool help = false;
 };
 
-void PrintUsage() {
-  std::fprintf(stderr,
+void PrintUsage(std::FILE* to) {
+  std::fprintf(to,
                "usage: midiplay FILE [--speed S] [--wav OUT.wav] [--miss] [--soundfont SF2] [--settings INI]\n"
                "                [--stop-at SECONDS]\n"
                "  plays FILE with every drop caught (or missed with --miss); with --wav renders it\n"
                "  offline into a 48 kHz stereo WAV file instead of playing it. --stop-at stops the\n"
                "  song as the game's Stop does at that position. The play count goes to a temporary\n"
-               "  settings file unless --settings names one.\n");
+               "  settings file unless --settings names one. --help shows this text.\n");
 }
 
 bool ParseArguments(int argc, char** argv, TOptions& options) {
@@ -72,6 +73,10 @@ bool ParseArguments(int argc, char** argv, TOptions& options) {
       return true;
     };
     std::string text;
+    if (arg == "--help" || arg == "-h") {
+      options.help = true;
+      return true;
+    }
     if (arg == "--speed") {
       if (!value(text)) return false;
       char* end = nullptr;
@@ -128,7 +133,17 @@ bool StopPositionReached(const TMidiPlayV& player, double stopAtSeconds) {
   return stopAtSeconds >= 0 && player.PositionMs >= stopAtSeconds * 1000.0;
 }
 
+// Without a sound device the song plays on unheard: say so rather than
+// leave a silent terminal to be puzzled over.
+void ReportMissingSoundDevice() {
+  TAudioEngine& engine = TAudioEngine::Global();
+  engine.EnsureOutput();
+  if (engine.StreamRunning()) return;
+  std::fprintf(stderr, "midiplay: no sound device (%s); playing without sound\n", engine.StreamAbsentReason().c_str());
+}
+
 int PlayInRealTime(TMidiPlayV& player, double stopAtSeconds) {
+  ReportMissingSoundDevice();
   if (!player.Start()) {
     std::fprintf(stderr, "midiplay: the song could not be started\n");
     return kExitFailure;
@@ -221,8 +236,12 @@ int RenderToWav(TMidiPlayV& player, const std::string& wavFile, double stopAtSec
 int main(int argc, char** argv) {
   TOptions options;
   if (!ParseArguments(argc, argv, options)) {
-    PrintUsage();
+    PrintUsage(stderr);
     return kExitUsage;
+  }
+  if (options.help) {
+    PrintUsage(stdout);
+    return 0;
   }
   const bool offline = !options.wavFile.empty();
   TAudioEngineOptions audio;

@@ -14,6 +14,10 @@ namespace {
 
 constexpr int kExitLoadFailed = 1;
 constexpr int kExitUsage = 2;
+constexpr const char* kUsage =
+    "usage: smfdump [--summary] FILE\n"
+    "  lists every item of the song FILE (tick, time, class, description), then a summary\n"
+    "  line; with --summary only the summary. --help shows this text.\n";
 
 // CP932 text as UTF-8 for the terminal; undecodable bytes and control
 // characters (which would break the one-line-per-item layout) as \xNN.
@@ -63,6 +67,10 @@ int main(int argc, char** argv) {
   const char* fileName = nullptr;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
     if (arg == "--summary") {
       summaryOnly = true;
     } else if (fileName == nullptr) {
@@ -73,7 +81,7 @@ int main(int argc, char** argv) {
     }
   }
   if (fileName == nullptr) {
-    std::fprintf(stderr, "usage: smfdump [--summary] FILE\n");
+    std::fputs(kUsage, stderr);
     return kExitUsage;
   }
 

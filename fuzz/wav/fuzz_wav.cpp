@@ -1,0 +1,41 @@
+// Feeds arbitrary bytes as a voice line file to the decoder the voice player
+// uses (libsndfile, then resampling to the stream's rate). The file lives in
+// /dev/shm because the decoder opens files by name, as the game does.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/audio/voice_decoder.h"
+
+namespace {
+
+// The rate of the game's audio stream.
+constexpr unsigned kStreamRate = 48000;
+
+std::string FilePath() {
+  static const std::string path = [] {
+    std::string dir = "/dev/shm/pluv_fuzz_wav_" + std::to_string(getpid());
+    std::filesystem::create_directories(dir);
+    return dir + "/voice.wav";
+  }();
+  return path;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string file = FilePath();
+  {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  }
+  std::unique_ptr<TVoiceBuffer> buffer = DecodeVoiceFile(file, kStreamRate);
+  // A decoded line is interleaved stereo.
+  if (buffer && buffer->samples.size() % 2 != 0) std::abort();
+  return 0;
+}

@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# Builds every libFuzzer target with clang (build-fuzz/) and runs each one in
+# turn, one fuzzer process at a time at the lowest priority, seeded from the
+# shared real-world corpus and the game's own data. Not part of ./test.sh.
+#
+#   scripts/fuzz.sh [-t SECONDS] [-r RUNS] [-j JOBS] [TARGET...]
+#
+#   -t SECONDS  time per target (default 60)
+#   -r RUNS     stop a target after this many executions instead (0: no limit)
+#   -j JOBS     build jobs (default 2)
+#   -m BYTES    largest input a fuzzer makes up (default 2048)
+#   TARGET      smf, bmp, vha, ini, wav (default: all of them)
+#
+# Each target keeps its growing corpus in build-fuzz/corpus/<target>/ and its
+# log in build-fuzz/logs/<target>.log; crashes, leaks, timeouts and
+# out-of-memory inputs land in build-fuzz/artifacts/. At the end one line per
+# target gives its executions, coverage, features, corpus size and peak
+# memory. Exits non-zero when a target found a fault.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+seconds=60
+runs=0
+jobs=2
+# Largest input a fuzzer makes up, in bytes: big enough for every header and
+# a few chunks or tracks, small enough to keep executions fast.
+maxLen=2048
+while getopts "t:r:j:m:h" option; do
+  case $option in
+    t) seconds=$OPTARG ;;
+    r) runs=$OPTARG ;;
+    j) jobs=$OPTARG ;;
+    m) maxLen=$OPTARG ;;
+    *) sed -n '2,18p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+  esac
+done
+shift $((OPTIND - 1))
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(smf bmp vha ini wav)
+
+build=${PLUV_FUZZ_BUILD:-$root/build-fuzz}
+corpus=${PLUV_CORPUS:-$root/../shared/corpus}
+# Seed files cut to this many bytes (the readers accept a cut file or refuse
+# it cleanly, and either path is worth fuzzing).
+seedBytes=$maxLen
+# One input may run this long (seconds, wall clock: a fuzzer at the lowest
+# priority on a busy machine gets little of it) and use this much memory (MB).
+timeoutSeconds=60
+rssLimitMb=2048
+
+export CCACHE_DIR=${CCACHE_DIR:-/work/.ccache}
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFUZZ=ON -DPLUV_TESTS=OFF -DPLUV_BENCH=OFF \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ "${launcher[@]}" >/dev/null
+nice -n 19 cmake --build "$build" -j"$jobs" --target "${targets[@]/#/fuzz_}"
+
+# Copies the files of the given folders (recursively) matching a name pattern
+# into a seed folder, cut to seedBytes.
+Seed() {
+  local into=$1 pattern=$2
+  shift 2
+  mkdir -p "$into"
+  local dir file
+  for dir in "$@"; do
+    [ -d "$dir" ] || continue
+    while IFS= read -r -d '' file; do
+      head -c "$seedBytes" "$file" >"$into/$(echo "$file" | md5sum | cut -c1-16)"
+    done < <(find "$dir" -type f -iname "$pattern" -print0)
+  done
+}
+
+# The game's data as the normal build lays it out, when there is one.
+gameData=$root/build/bin
+seeds=$build/seeds
+rm -rf "$seeds"
+Seed "$seeds/smf" "*.mid" "$corpus/midi" "$root/tests/data/midi"
+Seed "$seeds/smf" "*.rmi" "$corpus/midi"
+Seed "$seeds/smf" "tutorialmid.dat" "$gameData/dat"
+Seed "$seeds/bmp" "*.bmp" "$corpus/bmpsuite" "$root/tests/data/gfx" "$gameData/bmp"
+Seed "$seeds/vha" "*.vha" "$corpus" "$root/tests/data"
+Seed "$seeds/ini" "*.ini" "$root/fuzz/ini/seeds" "$gameData"
+Seed "$seeds/wav" "*.wav" "$root/data/wav"
+# An archive of one stored and one byte-pair entry, so that the VHA fuzzer
+# starts past the signature and directory checks.
+printf '\x01\x00\x00\x00VHA0\x01\x00\x00\x00' >"$seeds/vha/two-entries"
+head -c 244 /dev/zero >>"$seeds/vha/two-entries"
+printf '\x0c\x02\x00\x00\x0a\x00\x00\x00\x04\x00\x00\x00a\x00' >>"$seeds/vha/two-entries"
+head -c 254 /dev/zero >>"$seeds/vha/two-entries"
+printf '\xff\x80\xfe\x03\x00\x00\x00abc' >>"$seeds/vha/two-entries"
+
+status=0
+summary=()
+for target in "${targets[@]}"; do
+  mkdir -p "$build/corpus/$target" "$build/logs" "$build/artifacts"
+  options=(-max_len=$maxLen -timeout=$timeoutSeconds -rss_limit_mb=$rssLimitMb -print_final_stats=1
+           -artifact_prefix="$build/artifacts/$target-" -max_total_time="$seconds")
+  [ "$runs" -gt 0 ] && options+=(-runs="$runs")
+  [ -f "$root/fuzz/$target/$target.dict" ] && options+=(-dict="$root/fuzz/$target/$target.dict")
+  log=$build/logs/$target.log
+  echo "fuzz_$target: ${seconds}s, log $log"
+  if ! (cd "$build" && nice -n 19 "$build/bin/fuzz_$target" "${options[@]}" "$build/corpus/$target" "$seeds/$target") \
+      >"$log" 2>&1; then
+    status=1
+    echo "fuzz_$target: FOUND A FAULT, see $log and $build/artifacts/"
+  fi
+  executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
+  peak=$(sed -n 's/^stat::peak_rss_mb: *//p' "$log" | tail -1)
+  coverage=$(grep -o 'cov: [0-9]* ft: [0-9]* corp: [0-9]*/[0-9a-zA-Z]*' "$log" | tail -1)
+  summary+=("fuzz_$target: ${executions:-?} executions, ${coverage:-no coverage line}, peak ${peak:-?} MB")
+done
+printf '%s\n' "${summary[@]}"
+exit $status

@@ -11,7 +11,6 @@ namespace {
 
 constexpr char kChannelOn = '1';
 constexpr char kChannelOff = '0';
-constexpr double kPercent = 100.0;
 
 std::string ChannelText(const std::array<bool, kRecordChannelCount>& channels) {
   std::string text;
@@ -48,23 +47,6 @@ bool IsFile(const std::string& path) {
 }
 
 }  // namespace
-
-double GoodPercent(int64_t good, int64_t bad) {
-  const int64_t total = good + bad;
-  return total > 0 ? static_cast<double>(good) * kPercent / static_cast<double>(total) : 0.0;
-}
-
-bool BetterRatio(int64_t good1, int64_t bad1, int64_t good2, int64_t bad2) {
-  // good1 / total1 > good2 / total2 without rounding: cross-multiplied in
-  // 128 bits (the counts are 32-bit, so 64 would do; this never wraps).
-  const __int128 left = static_cast<__int128>(good1) * (good2 + bad2);
-  const __int128 right = static_cast<__int128>(good2) * (good1 + bad1);
-  if (good1 + bad1 == 0) return false;
-  if (good2 + bad2 == 0) return true;
-  return left > right;
-}
-
-double TSongSummary::BestPercent() const { return GoodPercent(BestGood, BestBad); }
 
 std::string TRecordsDatabase::PathBesideSettings(const std::string& settingsFile) {
   std::filesystem::path path(settingsFile);

@@ -7,6 +7,7 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include "game/game_recorder.h"
 #include "game/open_song.h"
 #include "game/options.h"
 #include "game/pluvionaut1.h"
@@ -48,7 +49,9 @@ void TForm1::OpenSong(const QString& fileName) {
     m_player->Seek(0);
     TutorialSong = false;
     m_menu->Item("Play")->setEnabled(true);
+    RecordSong(QFile::encodeName(fileName).toStdString(), false);
   } catch (...) {
+    m_recorder->ClearSong();
     setWindowTitle(appTitle);
     m_menu->Item("Play")->setEnabled(false);
     Application().ShowMessageBox(Utf8ToCp932(LoadErrorText().toStdString()),
@@ -80,6 +83,15 @@ void TForm1::PlayClick() {
   m_player->SetVoiceOn(voiceOn);
   m_player->AssignLanes(FirstLiveEvent,
                         [&](int note) { return LaneForNote(laneMode, note, permutation); });
+  TGameOptions recorded;
+  recorded.RainSpeed = RainSpeed;
+  recorded.Hidden = m_menu->Checked("Hidden");
+  recorded.Sudden = m_menu->Checked("Sudden");
+  recorded.LaneMode = LaneModeName(laneMode);
+  recorded.Channels = RainChannels;
+  recorded.MusicSpeed = playSpeed.value_or(1.0);
+  recorded.BarHalfWidth = barHalfWidth;
+  BeginRecordedGame(recorded);
   m_player->Start();
 }
 

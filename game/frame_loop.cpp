@@ -3,6 +3,8 @@
 
 #include "game/cursor_publisher.h"
 #include "game/frame/play_field.h"
+#include "game/game_recorder.h"
+#include "game/records_menu.h"
 #include "game/sequencer/midi_play_v.h"
 #include "game/pluvionaut1.h"
 #include "game/status_bar.h"
@@ -11,6 +13,7 @@
 void TForm1::ApplicationEvents1Idle(void* /*Sender*/, bool& Done) {
   // The menus follow the play count on every call, active or not.
   m_menu->ApplyVisibility(PlayCount());
+  if (m_recordsMenu) m_recordsMenu->ApplyVisibility(PlayCount());
   const bool acceptFiles = m_menu->OpenVisible();
   if (acceptDrops() != acceptFiles) setAcceptDrops(acceptFiles);
 
@@ -45,6 +48,12 @@ bool TForm1::DrawFrame() {
   input.BarHalfWidth = m_barHalfWidth;
   input.Hidden = m_menu->Checked("Hidden");
   input.Sudden = m_menu->Checked("Sudden");
+  input.RecordsOn = m_recorder != nullptr && m_recorder->Recording();
+  input.HasBest = m_bestBeforeGame.has_value();
+  if (m_bestBeforeGame) {
+    input.BestGood = m_bestBeforeGame->BestGood;
+    input.BestBad = m_bestBeforeGame->BestBad;
+  }
   const bool drawn = field.Frame(*m_ownPlayer, input);
   FirstLiveEvent = field.FirstLiveEvent;
   return drawn;

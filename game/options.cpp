@@ -93,3 +93,13 @@ int LaneForNote(TLaneMode mode, int note, const TLanePermutation& permutation) {
 void SetAllChannels(TMainMenu& menu, bool on) {
   for (QAction* item : menu.ChannelItems()) item->setChecked(on);
 }
+
+const char* LaneModeName(TLaneMode mode) {
+  switch (mode) {
+    case TLaneMode::Mirror: return "MIRROR";
+    case TLaneMode::NRandom: return "RANDOM";
+    case TLaneMode::SRandom: return "S-RANDOM";
+    case TLaneMode::Normal: break;
+  }
+  return "NORMAL";
+}

@@ -38,6 +38,10 @@ TChannelFlags RainChannelsOption(const TMainMenu& menu);
 // MIRROR before RANDOM before S-RANDOM; NORMAL (or none) gives Normal.
 TLaneMode LaneModeOption(const TMainMenu& menu);
 
+// The lane mode's name as the settings and the records spell it
+// ("NORMAL", "MIRROR", "RANDOM", "S-RANDOM").
+const char* LaneModeName(TLaneMode mode);
+
 // P[i] = i, then for i = 0..127 swap P[i] with P[Random(128)]: 128 draws
 // from the generator whatever the lane mode.
 TLanePermutation MakeLanePermutation();

@@ -17,8 +17,11 @@
 #include "game/frame/play_field.h"
 #include "game/idle_driver.h"
 #include "game/frame/frame_text.h"
+#include "game/game_recorder.h"
 #include "game/open_song.h"
 #include "game/random.h"
+#include "game/records_menu.h"
+#include "game/records_window.h"
 #include "game/sequencer/midi_play_v.h"
 #include "game/sequencer_player.h"
 #include "game/settings.h"
@@ -89,7 +92,10 @@ TForm1::~TForm1() {
   Application().SetIdleHandler(nullptr);
   m_framerateTimer.stop();
   m_soundMenu.reset();
-  if (m_ownPlayer) m_ownPlayer->ClosePorts();
+  if (m_ownPlayer) {
+    m_ownPlayer->OnGameEnd = nullptr;
+    m_ownPlayer->ClosePorts();
+  }
   m_player = nullptr;
   m_ownPlayerAdapter.reset();
   m_ownPlayer.reset();
@@ -108,6 +114,7 @@ void TForm1::FormCreate(int playDevice) {
   m_graphics = std::make_unique<TGameGraphics>(m_ownerWindow.get());
   m_playField = std::make_unique<TPlayField>(*m_graphics);
   CreatePlayer(playDevice);
+  CreateRecords();
   LoadTutorial();
   m_playField->TutorialLines = Memo1;
   m_playField->ScenarioLines = Memo2;
@@ -156,6 +163,7 @@ void TForm1::LoadTutorial() {
   try {
     m_ownPlayer->LoadFromFile(TranslatePath(kTutorialSongFile));
     m_ownPlayer->Seek(0);
+    RecordSong(TranslatePath(kTutorialSongFile), true);
   } catch (const std::exception& error) {
     // Without the tutorial song there is nothing to play until a file is
     // opened, and opening unlocks only after a game: say so once, leave Play

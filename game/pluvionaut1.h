@@ -5,6 +5,8 @@
 //                       OpenSong, dropped files
 //   frame_loop.cpp      ApplicationEvents1Idle, FramerateTimerTimer, status
 //                       bar read-outs
+//   form_records.cpp    the play records: recorder, recent songs, records
+//                       window, the options and result a game hands over
 // Main thread only. The window owns its menus, drawing, status bar, timers,
 // idle driver and the sequencer Player with its ports; tests may attach
 // another TWindowPlayer in its place (not owned). It installs its frame loop
@@ -18,16 +20,21 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "game/main_menu.h"
 #include "game/options.h"
+#include "records/game_record.h"
 
 class QMimeData;
 class TCursorPublisher;
 class TDrawArea;
 class TExtendedSettings;
+class TGameRecorder;
+class TRecordsMenu;
+class TRecordsWindow;
 class TFormOwnerWindow;
 class TOwnerWindow;
 class TGameGraphics;
@@ -105,6 +112,18 @@ class TForm1 : public QMainWindow {
   // Asks for a song file; empty when cancelled. The file dialog by default.
   void SetFileChooser(std::function<QString()> chooseFile) { m_chooseFile = std::move(chooseFile); }
 
+  // The play records (beside the settings file), the recent songs in the
+  // ファイル menu and the records window (made when first shown).
+  TGameRecorder& Recorder() { return *m_recorder; }
+  TRecordsMenu& RecordsMenu() { return *m_recordsMenu; }
+  TRecordsWindow* RecordsWindow() const { return m_recordsWindow; }
+  void ShowRecordsWindow();
+  // A song chosen from the recent songs or the records window: opened as
+  // the Open dialog opens it (the game stops first).
+  void OpenRecordedSong(const QString& fileName);
+  // The key of the judgement offset in 拡張設定 (0 ms when absent).
+  static constexpr char kOffsetKey[] = "オフセット";
+
   // Completed games: the sequencer's count, or, without a sequencer, the
   // count read from the settings file at creation.
   int PlayCount() const;
@@ -136,6 +155,12 @@ class TForm1 : public QMainWindow {
   bool FormCloseQuery();
   void FormClose();
   void ConnectMenuHandlers();
+  void CreateRecords();
+  // The loaded song becomes the one whose games are recorded.
+  void RecordSong(const std::string& fileName, bool tutorial);
+  // The options of the game PlayClick is starting; the song's best before it.
+  void BeginRecordedGame(const TGameOptions& options);
+  void GameEnded(int good, int bad, int maxCombo);
   void UpdateStatusReadouts();
   QString ChooseSongFile();
   static QStringList LocalFiles(const QMimeData* mime);
@@ -159,4 +184,8 @@ class TForm1 : public QMainWindow {
   QString m_hint;
   int m_playCount = 0;
   bool m_closing = false;
+  std::unique_ptr<TGameRecorder> m_recorder;
+  std::unique_ptr<TRecordsMenu> m_recordsMenu;
+  TRecordsWindow* m_recordsWindow = nullptr;  // a child window, owned by Qt's object tree
+  std::optional<TSongSummary> m_bestBeforeGame;  // of the song of the game last started
 };

@@ -159,10 +159,17 @@ void TMidiEventItemNoteOn::Execute() {
     player->SendShort(Track, this);
   } else if (Caught.load(std::memory_order_relaxed)) {
     player->GoodCount.fetch_add(1, std::memory_order_relaxed);
+    // Only the judging thread writes the combo, so load and store suffice.
+    const int32_t combo = player->Combo.load(std::memory_order_relaxed) + 1;
+    player->Combo.store(combo, std::memory_order_relaxed);
+    if (combo > player->MaxCombo.load(std::memory_order_relaxed)) {
+      player->MaxCombo.store(combo, std::memory_order_relaxed);
+    }
     player->SendShort(Track, this);
   } else {
-    // A missed drop stays silent.
+    // A missed drop stays silent and breaks the combo.
     player->BadCount.fetch_add(1, std::memory_order_relaxed);
+    player->Combo.store(0, std::memory_order_relaxed);
   }
 }
 

@@ -106,6 +106,10 @@ class TMidiSong {
   std::array<std::atomic<bool>, kChannelCount> ChannelOn;  // channel rains; all on by default
   std::atomic<int32_t> GoodCount{0};
   std::atomic<int32_t> BadCount{0};
+  // Good drops in a row since the last Bad, and the longest such run of the
+  // game; written by the judgement with the two counters above.
+  std::atomic<int32_t> Combo{0};
+  std::atomic<int32_t> MaxCombo{0};
   int32_t WaitRemaining = 0;  // ms during which nothing is sent; timer thread
 
  private:

@@ -27,6 +27,19 @@ std::string ResultLineText(int32_t Count, int32_t Total) {
   return text;
 }
 
+std::string MaxComboText(int32_t MaxCombo) { return "MAX COMBO " + std::to_string(MaxCombo); }
+
+std::string BestText(int32_t Good, int32_t Bad) {
+  const int64_t total = static_cast<int64_t>(Good) + Bad;
+  const double percent = total > 0 ? static_cast<double>(Good) * kPercent / static_cast<double>(total) : 0.0;
+  return "BEST " + std::to_string(std::lround(percent)) + "%";
+}
+
+const std::string& NewRecordText() {
+  static const std::string kText = "NEW RECORD";
+  return kText;
+}
+
 int32_t TutorialLineIndex(int32_t LineCount, int32_t PositionMs, int32_t EndTime) {
   if (LineCount <= 0) return -1;
   if (EndTime <= 0 || PositionMs <= 0) return 0;

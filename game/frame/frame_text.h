@@ -12,6 +12,13 @@
 // must be above 0.
 std::string ResultLineText(int32_t Count, int32_t Total);
 
+// The record lines beside the result: "MAX COMBO <n>" and "BEST <percent>%"
+// (the percentage rounded as in the result lines, without padding).
+std::string MaxComboText(int32_t MaxCombo);
+std::string BestText(int32_t Good, int32_t Bad);
+// The text of the new-record mark.
+const std::string& NewRecordText();
+
 // The tutorial line shown at PositionMs of a song EndTime ms long: the lines
 // spread evenly over the song, line 0 during the count-in, the last line held
 // once the position reaches the end, line 0 for a song of no length. -1 when

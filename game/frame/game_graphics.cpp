@@ -50,6 +50,9 @@ TGameGraphics::TGameGraphics(TOwnerWindow* Owner) {
   BadTextTexture = BlankTexture(kClientWidth, kResultLineHeight);
   TutorialTextTexture = BlankTexture(kClientWidth, kScriptLineHeight);
   ScenarioTextTexture = BlankTexture(kClientWidth, kScriptLineHeight);
+  ComboTextTexture = BlankTexture(kClientWidth, kRecordLineHeight);
+  BestTextTexture = BlankTexture(kClientWidth, kRecordLineHeight);
+  NewRecordTextTexture = BlankTexture(kClientWidth, kRecordLineHeight);
 
   m_textWriter = std::make_unique<TNQTextWriter>(m_vx.get(), kGlyphFormat, kGlyphCacheSize);
   m_textWriter->GetFont().SetName(Utf8ToCp932("ＭＳ ゴシック"));

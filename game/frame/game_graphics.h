@@ -21,6 +21,7 @@ class TGameGraphics {
   static constexpr int kClientHeight = 480;
   static constexpr int kResultLineHeight = 100;  // Good and Bad lines
   static constexpr int kScriptLineHeight = 50;   // tutorial and scenario lines
+  static constexpr int kRecordLineHeight = 40;   // max combo, best and new-record lines
   static constexpr int kGlyphCacheSize = 16;     // glyphs per bucket
   // Transparent white: the colour of a texture before its picture arrives, so
   // a missing picture draws nothing; also the flash picture's colour key.
@@ -54,6 +55,10 @@ class TGameGraphics {
   TVXTexture* BadTextTexture = nullptr;
   TVXTexture* TutorialTextTexture = nullptr;
   TVXTexture* ScenarioTextTexture = nullptr;
+  // Beyond the designed fifteen: the result screen's record lines.
+  TVXTexture* ComboTextTexture = nullptr;
+  TVXTexture* BestTextTexture = nullptr;
+  TVXTexture* NewRecordTextTexture = nullptr;
 
  private:
   // A texture in the game's formats, transparent white until loaded.

@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "game/frame/frame_text.h"
+#include "records/game_record.h"
 #include "scene/blend_mode.h"
 #include "scene/math_pack.h"
 
@@ -41,6 +42,9 @@ constexpr float kScenarioX = 15, kScenarioY = 420;
 constexpr float kLabelX = 50;
 constexpr float kTitleY = 50, kGoodY = 150, kBadY = 200, kAwardY = 250;
 constexpr float kGoodTextY = 145, kBadTextY = 195;
+// The record lines in the free rows between the award and the scenario line.
+constexpr int kRecordTextSize = 24;
+constexpr float kComboTextY = 310, kBestTextY = 340, kNewRecordTextY = 370;
 // Result texts and awards end this far right of the rain picture's left edge.
 constexpr int32_t kRightAlignOverlap = 50;
 // In extended precision on both sides: 9 of 10 is exactly the ratio.
@@ -67,7 +71,8 @@ bool TPlayField::Frame(const TMidiSong& Song, const TFrameInput& Input) {
 
   const TSnapshot now{Song.PositionMs.load(std::memory_order_relaxed),
                       Song.PositionTicks.load(std::memory_order_relaxed), Song.EndTime,
-                      Song.GoodCount.load(std::memory_order_relaxed), Song.BadCount.load(std::memory_order_relaxed)};
+                      Song.GoodCount.load(std::memory_order_relaxed), Song.BadCount.load(std::memory_order_relaxed),
+                      Song.MaxCombo.load(std::memory_order_relaxed)};
   device->BeginScene();
   m_graphics.Scene->Clear(D3DCLEAR_TARGET, kWhite, 1.0f, 0);
   if (Input.Playing) {
@@ -240,6 +245,8 @@ void TPlayField::DrawResultScreen(const TFrameInput& Input, const TSnapshot& Now
                 awardColor, award);
   }
 
+  DrawRecordLines(Input, Now, rainLeft + kRightAlignOverlap);
+
   const int32_t scenario = ScenarioLineIndex(static_cast<int32_t>(ScenarioLines.size()), Input.PlayCount);
   if (scenario >= 0) {
     UpdateTextLine(m_graphics.ScenarioTextTexture, ScenarioLineCache, ScenarioLines[static_cast<size_t>(scenario)],
@@ -247,6 +254,31 @@ void TPlayField::DrawResultScreen(const TFrameInput& Input, const TSnapshot& Now
     m_graphics.Scene->DrawSprite(MakeVector2(kScenarioX, kScenarioY), kWhite, m_graphics.ScenarioTextTexture,
                                  kBlendTranslucent, kFilter, true, kZ);
   }
+}
+
+void TPlayField::DrawRecordLines(const TFrameInput& Input, const TSnapshot& Now, int32_t RightX) {
+  DrawRightAligned(m_graphics.ComboTextTexture, ComboLineCache, MaxComboText(Now.MaxCombo), m_comboTextWidth, RightX,
+                   kComboTextY, kHalfBlack);
+  if (!Input.RecordsOn) return;
+  // The best so far includes this game; it is a new record only when it
+  // beats an earlier game (a first game has nothing to beat).
+  const bool newRecord = Input.HasBest && BetterRatio(Now.GoodCount, Now.BadCount, Input.BestGood, Input.BestBad);
+  const bool bestIsThisGame = !Input.HasBest || newRecord;
+  const std::string best = bestIsThisGame ? BestText(Now.GoodCount, Now.BadCount) : BestText(Input.BestGood, Input.BestBad);
+  DrawRightAligned(m_graphics.BestTextTexture, BestLineCache, best, m_bestTextWidth, RightX, kBestTextY, kHalfBlack);
+  if (newRecord) {
+    DrawRightAligned(m_graphics.NewRecordTextTexture, NewRecordLineCache, NewRecordText(), m_newRecordTextWidth,
+                     RightX, kNewRecordTextY, kPerfectPlayColor);
+  }
+}
+
+void TPlayField::DrawRightAligned(TVXTexture* Texture, std::string& Cache, const std::string& Text, int32_t& Width,
+                                  int32_t RightX, float Y, uint32_t Color) {
+  if (Text != Cache) {
+    RenderTextLine(Texture, Cache, Text, kRecordTextSize, m_recordTextRenders);
+    Width = m_graphics.TextWriter().TextWidth(Text);
+  }
+  DrawPicture(static_cast<float>(RightX - Width), Y, Color, Texture);
 }
 
 void TPlayField::DrawRainPicture() {
@@ -260,6 +292,11 @@ void TPlayField::DrawRainPicture() {
 }
 
 void TPlayField::UpdateTextLine(TVXTexture* Texture, std::string& Cache, const std::string& Text, int Size) {
+  RenderTextLine(Texture, Cache, Text, Size, m_textRenders);
+}
+
+void TPlayField::RenderTextLine(TVXTexture* Texture, std::string& Cache, const std::string& Text, int Size,
+                                int32_t& Renders) {
   TNQTextWriter& writer = m_graphics.TextWriter();
   writer.GetFont().SetSize(Size);
   if (Text == Cache) return;
@@ -267,7 +304,7 @@ void TPlayField::UpdateTextLine(TVXTexture* Texture, std::string& Cache, const s
                 TGameGraphics::kTransparentWhite, false);
   Cache = Text;
   writer.DrawText(0, 0, Text, Texture);
-  ++m_textRenders;
+  ++Renders;
 }
 
 void TPlayField::DrawPicture(float X, float Y, uint32_t Color, TVXTexture* Texture, bool Overlay) {

@@ -22,6 +22,13 @@ struct TFrameInput {
   int32_t BarHalfWidth = 15; // pixels
   bool Hidden = false;       // HIDDEN checked
   bool Sudden = false;       // SUDDEN checked
+  // The records beside the result screen: kept at all (the best line and
+  // the new-record mark need them), and the song's best game before this
+  // one, when it was played before.
+  bool RecordsOn = false;
+  bool HasBest = false;
+  int32_t BestGood = 0;
+  int32_t BestBad = 0;
 };
 
 class TPlayField {
@@ -49,12 +56,15 @@ class TPlayField {
   bool TutorialSong = false;
   int32_t FrameCount = 0;
   std::string TutorialLineCache, ScenarioLineCache, GoodLineCache, BadLineCache;
+  std::string ComboLineCache, BestLineCache, NewRecordLineCache;
   // The tutorial and scenario scripts, one CP932 line each.
   std::vector<std::string> TutorialLines;
   std::vector<std::string> ScenarioLines;
 
   // How often each text texture was rendered (a cached line is not redrawn).
   int32_t TextRenders() const { return m_textRenders; }
+  // The same for the record lines of the result screen.
+  int32_t RecordTextRenders() const { return m_recordTextRenders; }
 
  private:
   // The song's state read once per frame, so that all walks agree.
@@ -64,6 +74,7 @@ class TPlayField {
     int32_t EndTime;
     int32_t GoodCount;
     int32_t BadCount;
+    int32_t MaxCombo;
   };
 
   void DrawPlayField(const TMidiSong& Song, const TFrameInput& Input, const TSnapshot& Now);
@@ -73,8 +84,15 @@ class TPlayField {
   void DrawDropsAndSplashes(const TMidiSong& Song, const TFrameInput& Input, const TSnapshot& Now);
   void DrawTutorialLine(const TSnapshot& Now);
   void DrawResultScreen(const TFrameInput& Input, const TSnapshot& Now);
+  // Max combo, best Good percentage and the new-record mark under the
+  // award, right-aligned with the result lines.
+  void DrawRecordLines(const TFrameInput& Input, const TSnapshot& Now, int32_t RightX);
+  // Draws Texture with its line (rendered when changed) ending at RightX.
+  void DrawRightAligned(TVXTexture* Texture, std::string& Cache, const std::string& Text, int32_t& Width,
+                        int32_t RightX, float Y, uint32_t Color);
   // Renders Text into Texture at size Size when it differs from Cache.
   void UpdateTextLine(TVXTexture* Texture, std::string& Cache, const std::string& Text, int Size);
+  void RenderTextLine(TVXTexture* Texture, std::string& Cache, const std::string& Text, int Size, int32_t& Renders);
   // A quad covering Texture's image at P.
   void DrawPicture(float X, float Y, uint32_t Color, TVXTexture* Texture, bool Overlay = true);
   void DrawBox(float X, float Y, float Width, float Height, uint32_t Color);
@@ -82,6 +100,10 @@ class TPlayField {
 
   TGameGraphics& m_graphics;
   int32_t m_textRenders = 0;
+  int32_t m_recordTextRenders = 0;
   int32_t m_goodTextWidth = 0;
   int32_t m_badTextWidth = 0;
+  int32_t m_comboTextWidth = 0;
+  int32_t m_bestTextWidth = 0;
+  int32_t m_newRecordTextWidth = 0;
 };

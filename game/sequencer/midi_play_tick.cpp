@@ -176,6 +176,8 @@ void TMidiPlayV::EndOfSong() {
     const int32_t playCount = SequencerCues::RaisedPlayCount(PlayCount.load(std::memory_order_relaxed));
     PlayCount.store(playCount, std::memory_order_relaxed);
     SavePlayCount();
+    // The game's record is written on the main thread, never in this step.
+    PostGameEnd(TGameEnd{good, bad, MaxCombo.load(std::memory_order_relaxed), playCount});
     // The box is modal: it is shown by the main thread, and this thread goes on.
     if (!SequencerCues::UnlockText(playCount).empty()) {
       PostMessageA(m_window, kUnlockMessage, static_cast<WPARAM>(playCount), 0);

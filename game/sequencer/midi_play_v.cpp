@@ -15,6 +15,8 @@
 
 namespace {
 constexpr double kMicrosecondsPerMinute = 60000000.0;
+constexpr uint64_t kLow32Bits = 0xFFFFFFFFu;
+static_assert(sizeof(WPARAM) >= 8 && sizeof(LPARAM) >= 8, "a finished game travels in two 64-bit message words");
 constexpr double kNormalSpeed = 1.0;
 }  // namespace
 
@@ -64,6 +66,8 @@ bool TMidiPlayV::ClosePorts() {
 void TMidiPlayV::Seek(int32_t Ms) {
   GoodCount.store(0, std::memory_order_relaxed);
   BadCount.store(0, std::memory_order_relaxed);
+  Combo.store(0, std::memory_order_relaxed);
+  MaxCombo.store(0, std::memory_order_relaxed);
   if (Ms > EndTime) Ms = EndTime;
   if (Ms < 0) Ms = 0;
   PositionMs.store(Ms, std::memory_order_relaxed);
@@ -211,7 +215,33 @@ void TMidiPlayV::DoRhythm(TMidiEventItemRhythm* Item) {
 
 // ---- The unlock box, shown on the main thread ----
 
+TMidiPlayV::TGameEnd TMidiPlayV::UnpackGameEnd(WPARAM WParam, LPARAM LParam) {
+  TGameEnd game;
+  game.GoodCount = static_cast<int32_t>(static_cast<uint32_t>(WParam & kLow32Bits));
+  game.BadCount = static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(WParam) >> 32));
+  game.MaxCombo = static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(LParam) & kLow32Bits));
+  game.PlayCount = static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(LParam) >> 32));
+  return game;
+}
+
+std::pair<WPARAM, LPARAM> TMidiPlayV::PackGameEnd(const TGameEnd& Game) {
+  const auto wParam = static_cast<WPARAM>(static_cast<uint64_t>(static_cast<uint32_t>(Game.BadCount)) << 32 |
+                                          static_cast<uint32_t>(Game.GoodCount));
+  const auto lParam = static_cast<LPARAM>(static_cast<uint64_t>(static_cast<uint32_t>(Game.PlayCount)) << 32 |
+                                          static_cast<uint32_t>(Game.MaxCombo));
+  return {wParam, lParam};
+}
+
+void TMidiPlayV::PostGameEnd(const TGameEnd& Game) {
+  const auto [wParam, lParam] = PackGameEnd(Game);
+  PostMessageA(m_window, kGameEndMessage, wParam, lParam);
+}
+
 LRESULT TMidiPlayV::WindowProcedure(UINT Msg, WPARAM WParam, LPARAM LParam) {
+  if (Msg == kGameEndMessage) {
+    if (OnGameEnd) OnGameEnd(UnpackGameEnd(WParam, LParam));
+    return 0;
+  }
   if (Msg != kUnlockMessage) return DefWindowProcA(m_window, Msg, WParam, LParam);
   const std::string text = SequencerCues::UnlockText(static_cast<int32_t>(WParam));
   if (!text.empty()) Application().ShowMessageBox(text, SequencerCues::UnlockCaption(), MB_OK | MB_ICONINFORMATION);

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "midi/list_int_items.h"
 #include "midi/midi_output.h"
@@ -51,6 +52,21 @@ class TMidiPlayV : public TMidiOutput {
   // The message the timer thread posts to show an unlock box on the main
   // thread; wParam = the play count that unlocked it.
   static constexpr UINT kUnlockMessage = WM_USER + 1;
+  // The message that hands a finished game (one that raised the play count)
+  // from the timer thread to the main thread: the counts packed into wParam
+  // and lParam.
+  static constexpr UINT kGameEndMessage = WM_USER + 2;
+
+  // What the end of a game hands over to the main thread.
+  struct TGameEnd {
+    int32_t GoodCount = 0;
+    int32_t BadCount = 0;
+    int32_t MaxCombo = 0;
+    int32_t PlayCount = 0;  // after this game
+  };
+  // Good and Bad in wParam, MaxCombo and PlayCount in lParam, low half first.
+  static std::pair<WPARAM, LPARAM> PackGameEnd(const TGameEnd& Game);
+  static TGameEnd UnpackGameEnd(WPARAM WParam, LPARAM LParam);
 
   // Creates the timer (disabled, 5 ms), reads the play count from the
   // settings file (the game's own unless another one is named), records the
@@ -127,6 +143,9 @@ class TMidiPlayV : public TMidiOutput {
   TMidiOutVibrantEvent OnVibrant;
   TMidiOutLcdStrEvent OnLcdStr;
   TMidiOutLcdDotEvent OnLcdDot;
+  // A game that judged at least one drop has ended: called on the main
+  // thread, through the message window, after the play count was saved.
+  std::function<void(const TGameEnd& Game)> OnGameEnd;
 
  protected:
   // The event's Time mapped back onto the steady clock of the current step:
@@ -147,6 +166,7 @@ class TMidiPlayV : public TMidiOutput {
   bool BarCovers(int32_t Lane) const;
   TStepEnd SendDueEvents();
   void EndOfSong();
+  void PostGameEnd(const TGameEnd& Game);
   // Timer off; from any thread but the step's own, also waits until a step
   // in progress has finished, so nothing the caller does next interleaves with it.
   void DisableTimer();

@@ -1,0 +1,71 @@
+// TGameRecorder: the game's side of the records. It knows the loaded song
+// (identity, path, title), takes the options when a game starts, writes the
+// finished game when the sequencer hands it over, and serves the queries of
+// the recent-songs menu and the records window. When the database cannot
+// be opened or a write fails, recording switches off for the rest of the
+// session with one message box; the game goes on untouched. Main thread
+// only; it owns its database connection.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "records/game_record.h"
+
+class TRecordsDatabase;
+
+class TGameRecorder {
+ public:
+  // How many songs the recent-songs menu lists.
+  static constexpr size_t kRecentSongCount = 8;
+
+  // Opens (or creates) the records at databasePath. A failure is reported
+  // at once (the box) and leaves recording off.
+  explicit TGameRecorder(const std::string& databasePath);
+  ~TGameRecorder();
+  TGameRecorder(const TGameRecorder&) = delete;
+  TGameRecorder& operator=(const TGameRecorder&) = delete;
+
+  bool Recording() const { return m_database != nullptr; }
+  const std::string& DatabasePath() const { return m_databasePath; }
+  // The reason recording went off, empty while it is on.
+  const std::string& FailureText() const { return m_failure; }
+
+  // The song now loaded: its file (read again for its identity), the
+  // trimmed title (UTF-8). tutorial marks the tutorial song, which is kept
+  // in the records but not offered among the recent songs.
+  void SetSong(const std::string& path, const std::string& title, bool tutorial);
+  // No song is loaded any more (a failed open).
+  void ClearSong();
+  const std::string& SongSha256() const { return m_song.SongSha256; }
+
+  // A game of the loaded song starts with these options; gives the song's
+  // summary before it (empty for a first game or without records).
+  std::optional<TSongSummary> BeginGame(const TGameOptions& options, int32_t endTimeMs);
+  // The game begun last has ended with at least one judged drop: its row is
+  // written. Without a begun game (or records) nothing happens.
+  void GameEnded(int32_t good, int32_t bad, int32_t maxCombo);
+
+  // The queries behind the menu and the window; empty without records.
+  std::vector<TSongSummary> RecentSongs();
+  std::vector<TSongSummary> Songs();
+  std::vector<TGameRecord> GamesOfSong(const std::string& songSha256);
+
+  // The box shown when recording switches off (source text for Tr).
+  static const char* SwitchedOffText();
+  static const char* SwitchedOffCaption();
+
+ private:
+  // Closes the records and says so once.
+  void SwitchOff(const std::string& reason);
+
+  std::string m_databasePath;
+  std::unique_ptr<TRecordsDatabase> m_database;
+  std::string m_failure;
+  TGameRecord m_song;                  // identity, path, names of the loaded song
+  bool m_songKnown = false;
+  std::string m_tutorialSha256;
+  std::optional<TGameRecord> m_running;  // the game begun last, until it ends
+};

@@ -1,0 +1,132 @@
+// The record lines of the result screen: MAX COMBO always, BEST and NEW
+// RECORD while records are kept, right-aligned with the Good and Bad lines
+// in the rows between the award and the scenario line; every designed pixel
+// outside those rows stays as it was.
+#include <gtest/gtest.h>
+
+#include "frame_fixture.h"
+
+namespace {
+
+class ResultRecordsTest : public FrameTest {
+ protected:
+  void SetUp() override {
+    FrameTest::SetUp();
+    PlainPictures();
+    Plain(graphics->BackTexture, 640, 480, 0xFF808080u);
+    Plain(graphics->ResultTexture, 100, 40, 0xFFFFFFFFu);
+    Plain(graphics->GoodTexture, 50, 20, 0xFFFFFFFFu);
+    Plain(graphics->BadTexture, 50, 20, 0xFFFFFFFFu);
+    Plain(graphics->PerfectPlayTexture, 100, 40, 0xFFFFFFFFu);
+    Plain(graphics->NicePlayTexture, 100, 40, 0xFFFFFFFFu);
+    song.EndTime = 60000;
+    field->ScenarioLines = {"one", "two"};
+  }
+  void Finish(int good, int bad, int maxCombo) {
+    song.PositionMs = song.EndTime;
+    song.GoodCount = good;
+    song.BadCount = bad;
+    song.MaxCombo = maxCombo;
+    input.PlayCount = 2;
+  }
+  void Best(int good, int bad) {
+    input.RecordsOn = true;
+    input.HasBest = true;
+    input.BestGood = good;
+    input.BestBad = bad;
+  }
+  // Columns x in [0, 640) of rows [y0, y1) with a pixel other than rgb; -1 when none.
+  int Rightmost(uint32_t rgb, int y0, int y1) const {
+    for (int x = 639; x >= 0; --x) {
+      for (int y = y0; y < y1; ++y) {
+        if (capture.At(x, y) != rgb) return x;
+      }
+    }
+    return -1;
+  }
+  bool AnyNear(uint32_t rgb, int y0, int y1) const {
+    for (int y = y0; y < y1; ++y) {
+      for (int x = 0; x < 640; ++x) {
+        if (Near(capture.At(x, y), rgb, 8)) return true;
+      }
+    }
+    return false;
+  }
+
+  static constexpr uint32_t kGrey = 0x808080u;
+  static constexpr int kRecordRowsTop = 300;     // below the 40-pixel award at 250
+  static constexpr int kRecordRowsBottom = 410;  // above the scenario line at 420
+  static constexpr int kComboTop = 310, kBestTop = 340, kNewRecordTop = 370, kLineHeight = 30;
+};
+
+TEST_F(ResultRecordsTest, TheLinesOnlyFillTheFreeRowsAndEndWithTheResultLines) {
+  // Records off: the combo line alone.
+  Finish(95, 5, 40);
+  ASSERT_TRUE(Draw());
+  const std::vector<uint32_t> recordsOff = capture.Pixels;
+  EXPECT_EQ(field->ComboLineCache, "MAX COMBO 40");
+  EXPECT_NE(Rightmost(kGrey, kComboTop, kComboTop + kLineHeight), -1);
+  EXPECT_EQ(Rightmost(kGrey, kBestTop, kRecordRowsBottom), -1);
+
+  // Records on with a beaten best: all three lines.
+  Best(90, 10);
+  Finish(95, 5, 12345);
+  ASSERT_TRUE(Draw());
+  EXPECT_EQ(field->BestLineCache, "BEST 95%");
+  EXPECT_EQ(field->NewRecordLineCache, "NEW RECORD");
+  for (int y = 0; y < 480; ++y) {
+    if (y >= kRecordRowsTop && y < kRecordRowsBottom) continue;
+    for (int x = 0; x < 640; ++x) {
+      ASSERT_EQ(capture.At(x, y), recordsOff[static_cast<size_t>(y) * 640 + x] & 0x00FFFFFFu)
+          << "a designed pixel changed at " << x << ", " << y;
+    }
+  }
+  // Right-aligned with the Good line, 50 pixels right of the rain picture.
+  const int goodRight = Rightmost(kGrey, 145, 190);
+  for (int top : {kComboTop, kBestTop, kNewRecordTop}) {
+    EXPECT_NEAR(Rightmost(kGrey, top, top + kLineHeight), goodRight, 3) << top;
+  }
+  // NEW RECORD in the perfect-play red (0x80FF0000 over grey).
+  EXPECT_TRUE(AnyNear(0xBF4040u, kNewRecordTop, kNewRecordTop + kLineHeight));
+  EXPECT_FALSE(AnyNear(0xBF4040u, kComboTop, kNewRecordTop));
+}
+
+TEST_F(ResultRecordsTest, TheBestIsTheEarlierOneUnlessThisGameBeatIt) {
+  Best(99, 1);
+  Finish(97, 3, 20);
+  ASSERT_TRUE(Draw());
+  EXPECT_EQ(field->BestLineCache, "BEST 99%");
+  EXPECT_EQ(Rightmost(kGrey, kNewRecordTop, kNewRecordTop + kLineHeight), -1);
+  // Equal is no new record.
+  Finish(198, 2, 20);
+  ASSERT_TRUE(Draw());
+  EXPECT_EQ(field->BestLineCache, "BEST 99%");
+  EXPECT_EQ(Rightmost(kGrey, kNewRecordTop, kNewRecordTop + kLineHeight), -1);
+  // A first game of the song is its best and beats nothing.
+  input.HasBest = false;
+  Finish(2, 1, 2);
+  ASSERT_TRUE(Draw());
+  EXPECT_EQ(field->BestLineCache, "BEST 67%");
+  EXPECT_EQ(Rightmost(kGrey, kNewRecordTop, kNewRecordTop + kLineHeight), -1);
+}
+
+TEST_F(ResultRecordsTest, RecordLinesAreRenderedOnlyWhenTheyChangeAndNotOnThePlayField) {
+  Best(1, 1);
+  Finish(10, 0, 10);
+  ASSERT_TRUE(Draw());
+  const int renders = field->RecordTextRenders();
+  EXPECT_EQ(renders, 3);
+  ASSERT_TRUE(Draw());
+  EXPECT_EQ(field->RecordTextRenders(), renders);
+  // The title screen and the play field draw none of them.
+  song.PositionMs = 0;
+  ASSERT_TRUE(Draw());
+  EXPECT_EQ(Rightmost(kGrey, kComboTop, kRecordRowsBottom), -1);
+  input.Playing = true;
+  song.PositionMs = 1000;
+  ASSERT_TRUE(Draw());
+  EXPECT_EQ(field->RecordTextRenders(), renders);
+  EXPECT_EQ(Rightmost(kWhiteRgb, kComboTop, TPlayField::kBarTopY), -1);  // white field above the bar
+}
+
+}  // namespace

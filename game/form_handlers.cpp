@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMimeData>
+#include <QTimer>
 #include <QUrl>
 
 #include "game/open_song.h"
@@ -35,6 +36,10 @@ QString TForm1::ChooseSongFile() {
 }
 
 void TForm1::OpenSong(const QString& fileName) {
+  if (!LoadSong(fileName)) ShowLoadError();
+}
+
+bool TForm1::LoadSong(const QString& fileName) {
   const QString appTitle = QString::fromLatin1(kApplicationTitle);
   setWindowTitle(appTitle);
   try {
@@ -46,12 +51,17 @@ void TForm1::OpenSong(const QString& fileName) {
     m_player->Seek(0);
     TutorialSong = false;
     m_menu->Item("Play")->setEnabled(true);
+    return true;
   } catch (...) {
     setWindowTitle(appTitle);
     m_menu->Item("Play")->setEnabled(false);
-    Application().ShowMessageBox(Utf8ToCp932(LoadErrorText().toStdString()),
-                                 Utf8ToCp932(LoadErrorCaption().toStdString()), MB_OK | MB_ICONERROR);
+    return false;
   }
+}
+
+void TForm1::ShowLoadError() {
+  Application().ShowMessageBox(Utf8ToCp932(LoadErrorText().toStdString()),
+                               Utf8ToCp932(LoadErrorCaption().toStdString()), MB_OK | MB_ICONERROR);
 }
 
 void TForm1::PlayClick() {
@@ -96,8 +106,12 @@ void TForm1::WMDropFiles(const QStringList& fileNames) {
   raise();
   activateWindow();
   if (m_player != nullptr) m_player->Stop();
-  // Only the first file counts; its name is taken whole, however long.
-  if (!fileNames.isEmpty()) OpenSong(fileNames.constFirst());
+  // Only the first file counts; its name is taken whole, however long. The
+  // error box of a file that does not load comes after the drop is over, so
+  // the file manager the file came from is not held until it is answered.
+  if (!fileNames.isEmpty() && !LoadSong(fileNames.constFirst())) {
+    QTimer::singleShot(0, this, [this] { ShowLoadError(); });
+  }
 }
 
 QStringList TForm1::LocalFiles(const QMimeData* mime) {

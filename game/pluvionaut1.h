@@ -36,6 +36,7 @@ class TMidiPlayV;
 class TPlayField;
 class TSequencerPlayer;
 class TStatusBar;
+class TViewMenu;
 class TWindowPlayer;
 
 class TForm1 : public QMainWindow {
@@ -66,6 +67,10 @@ class TForm1 : public QMainWindow {
   // The settings beyond the designed options, read before anything else is
   // made (the sound and window features need them from the start).
   TExtendedSettings& ExtendedSettings() { return *m_extendedSettings; }
+  // The View menu: window sizes, full screen, smooth magnification.
+  TViewMenu& ViewMenu() { return *m_viewMenu; }
+  // True while the farewell line plays before the window closes.
+  bool SayingFarewell() const { return m_farewell.isActive(); }
 
   // Menu handlers.
   void OpenClick();
@@ -125,10 +130,19 @@ class TForm1 : public QMainWindow {
   void FormCreate(int playDevice);
   // Draws one frame with the window's state; true when it drew.
   bool DrawFrame();
+  // A modal box or dialog of this window has the focus.
+  bool OwnDialogActive() const;
   void CreatePlayer(int playDevice);
   void LoadTutorial();
+  // True when the window may close now; false while the farewell plays (the
+  // window closes by itself at its end).
   bool FormCloseQuery();
+  void FarewellEnded();
   void FormClose();
+  // Loads a song and names it in the caption; false (Play disabled) when it
+  // fails, with the box left to the caller.
+  bool LoadSong(const QString& fileName);
+  void ShowLoadError();
   void ConnectMenuHandlers();
   void UpdateStatusReadouts();
   QString ChooseSongFile();
@@ -151,5 +165,7 @@ class TForm1 : public QMainWindow {
   std::function<QString()> m_chooseFile;
   QString m_hint;
   int m_playCount = 0;
-  bool m_closing = false;
+  std::unique_ptr<TViewMenu> m_viewMenu;
+  QTimer m_farewell;
+  bool m_farewellHeard = false;
 };

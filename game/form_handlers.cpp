@@ -10,6 +10,7 @@
 
 #include "game/open_song.h"
 #include "game/options.h"
+#include "game/tr.h"
 #include "game/pluvionaut1.h"
 #include "game/window_player.h"
 #include "platform/kernel/cp932.h"
@@ -112,6 +113,16 @@ void TForm1::WMDropFiles(const QStringList& fileNames) {
   if (!fileNames.isEmpty() && !LoadSong(fileNames.constFirst())) {
     QTimer::singleShot(0, this, [this] { ShowLoadError(); });
   }
+}
+
+void TForm1::OpenCommandLineFile(const QString& fileName) {
+  if (fileName.isEmpty()) return;
+  if (m_menu->OpenVisible()) {
+    WMDropFiles({fileName});
+    return;
+  }
+  // Songs of one's own open only after the first game, also this way.
+  DisplayHint(Tr("曲を開けるのは、一回遊んでからだよ。まずはチュートリアルをやってみてね。"));
 }
 
 QStringList TForm1::LocalFiles(const QMimeData* mime) {

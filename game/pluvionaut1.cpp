@@ -27,6 +27,7 @@
 #include "game/status_bar.h"
 #include "game/view_menu.h"
 #include "game/voice_cues.h"
+#include "game/window/disabled_item_hints.h"
 #include "game/window_player.h"
 #include "platform/kernel/cp932.h"
 #include "platform/kernel/paths.h"
@@ -83,6 +84,7 @@ TForm1::TForm1(QWidget* parent, int playDevice) : QMainWindow(parent) {
   FormCreate(playDevice);
   // The device made its 640 x 480 frames; now the window may grow.
   m_viewMenu = std::make_unique<TViewMenu>(*m_menu, *m_extendedSettings, this, m_drawArea);
+  new TDisabledItemHints(this);
 
   m_framerateTimer.start();
   Application().SetIdleHandler([this](void* sender, bool& done) { ApplicationEvents1Idle(sender, done); });

@@ -26,6 +26,7 @@
 
 class QMimeData;
 class TCursorPublisher;
+class TDisabledItemHints;
 class TDrawArea;
 class TExtendedSettings;
 class TFormOwnerWindow;
@@ -71,6 +72,8 @@ class TForm1 : public QMainWindow {
   TViewMenu& ViewMenu() { return *m_viewMenu; }
   // True while the farewell line plays before the window closes.
   bool SayingFarewell() const { return m_farewell.isActive(); }
+  // The wait for the farewell's end (tests shorten it).
+  QTimer& FarewellTimer() { return m_farewell; }
 
   // Menu handlers.
   void OpenClick();
@@ -87,6 +90,9 @@ class TForm1 : public QMainWindow {
   // Files dropped on the window (only while Open is visible): the first one
   // is opened.
   void WMDropFiles(const QStringList& fileNames);
+  // A song named on the command line: opened like a dropped file once Open
+  // is unlocked; before that a hint says why not.
+  void OpenCommandLineFile(const QString& fileName);
   // The application's hint changed: status panel 0 shows it.
   void DisplayHint(const QString& hint);
   const QString& Hint() const { return m_hint; }

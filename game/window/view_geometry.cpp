@@ -55,10 +55,11 @@ QSize FittedPictureSize(const TWindowRoom& room) {
   int blocks = static_cast<int>(std::floor(width / kAspectWidth));
   blocks = std::max(blocks, kSmallestFittedWidth / kAspectWidth);
   QSize picture(blocks * kAspectWidth, blocks * kAspectHeight);
-  // Rounding of the menu bar's height may cost a row: step down until it fits.
-  while (!PictureFits(room, picture) && picture.width() > kSmallestFittedWidth) {
-    picture -= QSize(kAspectWidth, kAspectHeight);
-  }
+  // The menu bar's height is rounded to whole pixels, which may win or cost
+  // a block: step until the picture is the largest that fits.
+  const QSize block(kAspectWidth, kAspectHeight);
+  while (!PictureFits(room, picture) && picture.width() > kSmallestFittedWidth) picture -= block;
+  while (PictureFits(room, picture + block)) picture += block;
   return picture;
 }
 

@@ -10,6 +10,8 @@
 
 #include "game/window/view_geometry.h"
 
+#include <QPaintEngine>
+
 TDrawArea::TDrawArea(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("DrawArea"));
   setFixedSize(kClientWidth, kClientHeight);
@@ -34,7 +36,9 @@ void TDrawArea::PresentFrame(const uint32_t* pixels, int width, int height, int 
   for (int y = 0; y < height; ++y) {
     std::memcpy(m_frame.scanLine(y), source + static_cast<std::ptrdiff_t>(y) * pitchBytes, rowBytes);
   }
-  update();
+  // Only the picture changed: the black bars beside it in full screen stay
+  // as they are in the backing store.
+  update(PictureRect());
 }
 
 void TDrawArea::ShowFrame(const QImage& frame) {
@@ -103,6 +107,23 @@ void TDrawArea::paintEvent(QPaintEvent* event) {
   }
   // Whole pixels (crisp) or filtered; also on high-density screens, where
   // the logical 640 x 480 covers more device pixels.
+  if (!m_smooth && DrawCrispIntoBackingStore(painter, picture, event->rect())) return;
   painter.setRenderHint(QPainter::SmoothPixmapTransform, m_smooth);
   painter.drawImage(picture, m_frame);
+}
+
+bool TDrawArea::DrawCrispIntoBackingStore(QPainter& painter, const QRect& picture, const QRect& dirty) {
+  // Only where the painter writes into an image of 32-bit pixels (Qt's
+  // raster backing store) with no more than a shift and a scale (the
+  // device-pixel ratio); anything else is left to Qt's drawing.
+  QPaintDevice* device = painter.paintEngine() != nullptr ? painter.paintEngine()->paintDevice() : nullptr;
+  if (device == nullptr || device->devType() != QInternal::Image) return false;
+  auto* target = static_cast<QImage*>(device);
+  const QTransform toDevice = painter.deviceTransform();
+  if (toDevice.type() > QTransform::TxScale || !TPictureScaler::CanDrawInto(*target)) return false;
+  QRect clip = toDevice.mapRect(QRectF(dirty)).toAlignedRect();
+  // The painter's clip: the parts of the area not covered by other widgets.
+  if (painter.hasClipping()) clip = clip.intersected(toDevice.map(painter.clipRegion()).boundingRect());
+  m_scaler.Draw(m_frame, *target, toDevice.mapRect(QRectF(picture)).toRect(), clip);
+  return true;
 }

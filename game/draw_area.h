@@ -8,7 +8,10 @@
 #include <QImage>
 #include <QWidget>
 
+#include "game/window/picture_scaler.h"
 #include "platform/d3d9/present_target.h"
+
+class QPainter;
 
 inline constexpr int kClientWidth = 640;
 inline constexpr int kClientHeight = 480;
@@ -48,10 +51,14 @@ class TDrawArea : public QWidget, public IPresentTarget {
 
  private:
   void PlaceOverlay();
+  // The crisp magnification written straight into Qt's backing store; false
+  // when the painter's device does not allow it.
+  bool DrawCrispIntoBackingStore(QPainter& painter, const QRect& picture, const QRect& dirty);
 
   QImage m_frame;
   QSize m_clientSize{kClientWidth, kClientHeight};
   bool m_smooth = false;
+  TPictureScaler m_scaler;
   QWidget* m_overlay = nullptr;
   int m_overlayRows = 0;
 };

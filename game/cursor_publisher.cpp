@@ -14,7 +14,13 @@ TCursorPublisher::TCursorPublisher(QWidget* client) : QObject(client), m_client(
 // Qt drops the filter of a destroyed object by itself.
 TCursorPublisher::~TCursorPublisher() = default;
 
-void TCursorPublisher::PublishFromCursor() { Publish(m_client->mapFromGlobal(QCursor::pos()).x()); }
+void TCursorPublisher::PublishFromCursor() {
+  Publish(ToPlayField(m_client->mapFromGlobal(QPointF(QCursor::pos())).x()));
+}
+
+int TCursorPublisher::ToPlayField(double clientX) const {
+  return m_toPlayField ? m_toPlayField(clientX) : static_cast<int>(std::floor(clientX));
+}
 
 void TCursorPublisher::Publish(int clientX) {
   m_clientX.store(clientX, std::memory_order_relaxed);
@@ -24,7 +30,7 @@ void TCursorPublisher::Publish(int clientX) {
 bool TCursorPublisher::eventFilter(QObject* watched, QEvent* event) {
   if (watched == m_client && event->type() == QEvent::MouseMove) {
     // Whole pixels toward minus infinity, as window coordinates are.
-    Publish(static_cast<int>(std::floor(static_cast<QMouseEvent*>(event)->position().x())));
+    Publish(ToPlayField(static_cast<QMouseEvent*>(event)->position().x()));
   }
   return false;
 }

@@ -4,8 +4,13 @@
 #include <QPaintEvent>
 #include <QPalette>
 
+#include <cmath>
 #include <cstddef>
 #include <cstring>
+
+#include "game/window/view_geometry.h"
+
+#include <QPaintEngine>
 
 TDrawArea::TDrawArea(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("DrawArea"));
@@ -31,7 +36,9 @@ void TDrawArea::PresentFrame(const uint32_t* pixels, int width, int height, int 
   for (int y = 0; y < height; ++y) {
     std::memcpy(m_frame.scanLine(y), source + static_cast<std::ptrdiff_t>(y) * pitchBytes, rowBytes);
   }
-  update();
+  // Only the picture changed: the black bars beside it in full screen stay
+  // as they are in the backing store.
+  update(PictureRect());
 }
 
 void TDrawArea::ShowFrame(const QImage& frame) {
@@ -39,11 +46,84 @@ void TDrawArea::ShowFrame(const QImage& frame) {
   update();
 }
 
+void TDrawArea::SetPictureSize(QSize size) {
+  setFixedSize(size);
+  PlaceOverlay();
+  update();
+}
+
+void TDrawArea::SetFreeSize() {
+  setMinimumSize(0, 0);
+  setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+  update();
+}
+
+void TDrawArea::SetSmooth(bool smooth) {
+  if (m_smooth == smooth) return;
+  m_smooth = smooth;
+  update();
+}
+
+QRect TDrawArea::PictureRect() const { return LetterboxRect(size()); }
+
+int TDrawArea::PlayFieldX(double areaX) const { return ::PlayFieldX(areaX, PictureRect()); }
+
+void TDrawArea::SetBottomOverlay(QWidget* overlay, int rows) {
+  m_overlay = overlay;
+  m_overlayRows = rows;
+  PlaceOverlay();
+}
+
+void TDrawArea::PlaceOverlay() {
+  if (m_overlay == nullptr) return;
+  const QRect picture = PictureRect();
+  const int height = static_cast<int>(std::lround(m_overlayRows * PictureScale(picture)));
+  m_overlay->setGeometry(picture.x(), picture.y() + picture.height() - height, picture.width(), height);
+}
+
+void TDrawArea::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  PlaceOverlay();
+}
+
 void TDrawArea::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
+  const QRect picture = PictureRect();
+  if (picture != rect()) {
+    // Letterbox: black where the picture does not reach.
+    const QRegion bars = QRegion(event->rect()).subtracted(QRegion(picture));
+    for (const QRect& bar : bars) painter.fillRect(bar, Qt::black);
+  }
   if (m_frame.isNull()) {
-    painter.fillRect(event->rect(), Qt::white);
+    painter.fillRect(event->rect().intersected(picture), Qt::white);
     return;
   }
-  painter.drawImage(event->rect(), m_frame, event->rect());
+  if (picture.size() == m_frame.size() && painter.device()->devicePixelRatio() == 1.0) {
+    // Unscaled: copy only the rows and columns asked for.
+    painter.drawImage(event->rect().intersected(picture), m_frame,
+                      event->rect().intersected(picture).translated(-picture.topLeft()));
+    return;
+  }
+  // Whole pixels (crisp) or filtered; also on high-density screens, where
+  // the logical 640 x 480 covers more device pixels.
+  if (!m_smooth && DrawCrispIntoBackingStore(painter, picture, event->rect())) return;
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, m_smooth);
+  painter.drawImage(picture, m_frame);
+}
+
+bool TDrawArea::DrawCrispIntoBackingStore(QPainter& painter, const QRect& picture, const QRect& dirty) {
+  // Only where the painter writes into an image of 32-bit pixels (Qt's
+  // raster backing store) with no more than a shift and a scale (the
+  // device-pixel ratio); anything else is left to Qt's drawing.
+  QPaintDevice* device = painter.paintEngine() != nullptr ? painter.paintEngine()->paintDevice() : nullptr;
+  if (device == nullptr || device->devType() != QInternal::Image) return false;
+  auto* target = static_cast<QImage*>(device);
+  const QTransform toDevice = painter.deviceTransform();
+  if (toDevice.type() > QTransform::TxScale || !TPictureScaler::CanDrawInto(*target)) return false;
+  QRect clip = toDevice.mapRect(QRectF(dirty)).toAlignedRect();
+  // The painter's clip: the parts of the area not covered by other widgets.
+  if (painter.hasClipping()) clip = clip.intersected(toDevice.map(painter.clipRegion()).boundingRect());
+  m_scaler.Draw(m_frame, *target, toDevice.mapRect(QRectF(picture)).toRect(), clip);
+  return true;
 }

@@ -5,11 +5,13 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMimeData>
+#include <QTimer>
 #include <QUrl>
 
 #include "game/game_recorder.h"
 #include "game/open_song.h"
 #include "game/options.h"
+#include "game/tr.h"
 #include "game/pluvionaut1.h"
 
 #include "game/sound_menu.h"
@@ -38,6 +40,10 @@ QString TForm1::ChooseSongFile() {
 }
 
 void TForm1::OpenSong(const QString& fileName) {
+  if (!LoadSong(fileName)) ShowLoadError();
+}
+
+bool TForm1::LoadSong(const QString& fileName) {
   const QString appTitle = QString::fromLatin1(kApplicationTitle);
   setWindowTitle(appTitle);
   try {
@@ -50,13 +56,18 @@ void TForm1::OpenSong(const QString& fileName) {
     TutorialSong = false;
     m_menu->Item("Play")->setEnabled(true);
     RecordSong(QFile::encodeName(fileName).toStdString(), false);
+    return true;
   } catch (...) {
     m_recorder->ClearSong();
     setWindowTitle(appTitle);
     m_menu->Item("Play")->setEnabled(false);
-    Application().ShowMessageBox(Utf8ToCp932(LoadErrorText().toStdString()),
-                                 Utf8ToCp932(LoadErrorCaption().toStdString()), MB_OK | MB_ICONERROR);
+    return false;
   }
+}
+
+void TForm1::ShowLoadError() {
+  Application().ShowMessageBox(Utf8ToCp932(LoadErrorText().toStdString()),
+                               Utf8ToCp932(LoadErrorCaption().toStdString()), MB_OK | MB_ICONERROR);
 }
 
 void TForm1::PlayClick() {
@@ -111,8 +122,22 @@ void TForm1::WMDropFiles(const QStringList& fileNames) {
   raise();
   activateWindow();
   if (m_player != nullptr) m_player->Stop();
-  // Only the first file counts; its name is taken whole, however long.
-  if (!fileNames.isEmpty()) OpenSong(fileNames.constFirst());
+  // Only the first file counts; its name is taken whole, however long. The
+  // error box of a file that does not load comes after the drop is over, so
+  // the file manager the file came from is not held until it is answered.
+  if (!fileNames.isEmpty() && !LoadSong(fileNames.constFirst())) {
+    QTimer::singleShot(0, this, [this] { ShowLoadError(); });
+  }
+}
+
+void TForm1::OpenCommandLineFile(const QString& fileName) {
+  if (fileName.isEmpty()) return;
+  if (m_menu->OpenVisible()) {
+    WMDropFiles({fileName});
+    return;
+  }
+  // Songs of one's own open only after the first game, also this way.
+  DisplayHint(Tr("曲を開けるのは、一回遊んでからだよ。まずはチュートリアルをやってみてね。"));
 }
 
 QStringList TForm1::LocalFiles(const QMimeData* mime) {

@@ -6,9 +6,11 @@
 
 HWND TFormOwnerWindow::Handle() { return reinterpret_cast<HWND>(m_client); }
 
-int TFormOwnerWindow::ClientWidth() const { return m_client->width(); }
+// The device's client is the picture in its designed pixels, also when the
+// drawing shows it magnified.
+int TFormOwnerWindow::ClientWidth() const { return m_client->ClientSize().width(); }
 
-int TFormOwnerWindow::ClientHeight() const { return m_client->height(); }
+int TFormOwnerWindow::ClientHeight() const { return m_client->ClientSize().height(); }
 
 int TFormOwnerWindow::Width() const { return m_window->frameGeometry().width(); }
 
@@ -25,7 +27,9 @@ void TFormOwnerWindow::SetWindowPos(int left, int top, int width, int height, bo
   const int clientHeight = height - frameHeight;
   // The window's size follows its drawing (it is fixed to its layout).
   if (clientWidth > 0 && clientHeight > 0 && (clientWidth != ClientWidth() || clientHeight != ClientHeight())) {
-    m_client->setFixedSize(clientWidth, clientHeight);
+    // An unmagnified drawing takes the new size on the screen as well.
+    if (m_client->size() == m_client->ClientSize()) m_client->setFixedSize(clientWidth, clientHeight);
+    m_client->SetClientSize(QSize(clientWidth, clientHeight));
   }
   m_window->move(left, top);
   if (show) m_window->show();

@@ -1,4 +1,6 @@
 // TForm1's frame loop: the idle handler and the frame-rate timer.
+#include <QApplication>
+
 #include <climits>
 
 #include "game/cursor_publisher.h"
@@ -17,7 +19,9 @@ void TForm1::ApplicationEvents1Idle(void* /*Sender*/, bool& Done) {
   const bool acceptFiles = m_menu->OpenVisible();
   if (acceptDrops() != acceptFiles) setAcceptDrops(acceptFiles);
 
-  if (!isActiveWindow()) return;  // Done stays True: wait for the next event
+  // A box of the game's own (the unlock message) keeps the picture behind it
+  // going, so the result screen appears under it.
+  if (!isActiveWindow() && !OwnDialogActive()) return;  // Done stays True: wait for the next event
   if (FrameCount != INT_MAX) ++FrameCount;
   // The judgement reads the cursor from here when it has not moved over the
   // drawing (it may be outside the window).
@@ -30,6 +34,11 @@ void TForm1::ApplicationEvents1Idle(void* /*Sender*/, bool& Done) {
 
   UpdateStatusReadouts();
   Done = false;
+}
+
+bool TForm1::OwnDialogActive() const {
+  const QWidget* modal = QApplication::activeModalWidget();
+  return modal != nullptr && modal->parentWidget() == this && modal->isActiveWindow();
 }
 
 bool TForm1::DrawFrame() {

@@ -8,6 +8,8 @@
 #include <QMenuBar>
 #include <QStatusTipEvent>
 
+#include <utility>
+
 #include "game/cursor_publisher.h"
 #include "game/draw_area.h"
 #include "game/extended_settings.h"
@@ -27,7 +29,9 @@
 #include "game/settings.h"
 #include "game/sound_menu.h"
 #include "game/status_bar.h"
+#include "game/view_menu.h"
 #include "game/voice_cues.h"
+#include "game/window/disabled_item_hints.h"
 #include "game/window_player.h"
 #include "platform/kernel/cp932.h"
 #include "platform/kernel/paths.h"
@@ -67,6 +71,9 @@ TForm1::TForm1(QWidget* parent, int playDevice) : QMainWindow(parent) {
   m_statusBar = new TStatusBar(m_drawArea);
   m_cursor = new TCursorPublisher(m_drawArea);
   m_cursor->SetListener([](int x) { Application().PublishCursorClientX(x); });
+  // A magnified picture: the cursor over it is a point of the play field.
+  m_cursor->SetToPlayField([area = m_drawArea](double x) { return area->PlayFieldX(x); });
+  m_drawArea->SetBottomOverlay(m_statusBar, kStatusBarHeight);
   m_ownerWindow = std::make_unique<TFormOwnerWindow>(this, m_drawArea);
   RegisterPresentTarget(m_ownerWindow->Handle(), m_drawArea);
 
@@ -74,10 +81,16 @@ TForm1::TForm1(QWidget* parent, int playDevice) : QMainWindow(parent) {
   m_framerateTimer.setInterval(kFramerateIntervalMs);
   connect(&m_framerateTimer, &QTimer::timeout, this, [this] { FramerateTimerTimer(); });
 
+  m_farewell.setSingleShot(true);
+  connect(&m_farewell, &QTimer::timeout, this, [this] { FarewellEnded(); });
+
   ConnectMenuHandlers();
   TSoundMenu::ApplyStartupSettings(*m_extendedSettings);
   FormCreate(playDevice);
   m_soundMenu = std::make_unique<TSoundMenu>(*this);
+  // The device made its 640 x 480 frames; now the window may grow.
+  m_viewMenu = std::make_unique<TViewMenu>(*m_menu, *m_extendedSettings, this, m_drawArea);
+  new TDisabledItemHints(this);
 
   m_framerateTimer.start();
   Application().SetIdleHandler([this](void* sender, bool& done) { ApplicationEvents1Idle(sender, done); });
@@ -85,6 +98,7 @@ TForm1::TForm1(QWidget* parent, int playDevice) : QMainWindow(parent) {
 }
 
 TForm1::~TForm1() {
+  m_farewell.stop();
   // FormDestroy: the idle driver goes first so no frame runs on a half
   // destroyed window; then the sequencer's ports close (which saves a play
   // count still unsaved) and the sequencer goes.
@@ -181,14 +195,19 @@ bool TForm1::FormCloseQuery() {
   if (TutorialSong && m_menu->Checked("VoiceON") && PlayVoiceLine(kFarewellVoice)) {
     // The farewell is heard to its end before the window goes. The loop
     // keeps running (a window that stops answering for six seconds is
-    // flagged as hung by the desktop), but the window takes no input.
+    // flagged as hung by the desktop), but the window takes no input; the
+    // close is asked again when the line has ended.
     setEnabled(false);
-    QEventLoop wait;
-    QTimer::singleShot(kFarewellWaitMs, &wait, &QEventLoop::quit);
-    wait.exec();
-    setEnabled(true);
+    m_farewell.start(kFarewellWaitMs);
+    return false;
   }
   return true;
+}
+
+void TForm1::FarewellEnded() {
+  setEnabled(true);
+  m_farewellHeard = true;
+  close();
 }
 
 void TForm1::FormClose() {
@@ -198,23 +217,25 @@ void TForm1::FormClose() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-  if (m_closing) {
-    // Closing already runs (the farewell wait); this request joins it.
+  if (m_farewell.isActive()) {
+    // The farewell is playing: this request joins the one that started it.
     event->ignore();
     return;
   }
-  m_closing = true;
-  if (!FormCloseQuery()) {
-    m_closing = false;
+  // Asked again at the farewell's end: the query was answered then.
+  const bool heard = std::exchange(m_farewellHeard, false);
+  if (!heard && !FormCloseQuery()) {
     event->ignore();
     return;
   }
   FormClose();
-  m_closing = false;
   event->accept();
 }
 
 bool TForm1::event(QEvent* event) {
+  if (event->type() == QEvent::WindowStateChange && m_viewMenu) {
+    m_viewMenu->WindowStateChanged(windowState().testFlag(Qt::WindowFullScreen));
+  }
   // Menu items report their hints as status tips; they become the
   // application's hint, shown by DisplayHint.
   if (event->type() == QEvent::StatusTip) {

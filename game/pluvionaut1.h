@@ -30,6 +30,7 @@
 
 class QMimeData;
 class TCursorPublisher;
+class TDisabledItemHints;
 class TDrawArea;
 class TExtendedSettings;
 class TGameRecorder;
@@ -44,6 +45,7 @@ class TPlayField;
 class TSequencerPlayer;
 class TSoundMenu;
 class TStatusBar;
+class TViewMenu;
 class TWindowPlayer;
 
 class TForm1 : public QMainWindow {
@@ -79,6 +81,12 @@ class TForm1 : public QMainWindow {
   // device and opens its port again; when it does not open, the mapper is
   // opened instead and the result is false. While no game runs.
   bool UsePlayDevice(int deviceId);
+  // The View menu: window sizes, full screen, smooth magnification.
+  TViewMenu& ViewMenu() { return *m_viewMenu; }
+  // True while the farewell line plays before the window closes.
+  bool SayingFarewell() const { return m_farewell.isActive(); }
+  // The wait for the farewell's end (tests shorten it).
+  QTimer& FarewellTimer() { return m_farewell; }
 
   // Menu handlers.
   void OpenClick();
@@ -95,6 +103,9 @@ class TForm1 : public QMainWindow {
   // Files dropped on the window (only while Open is visible): the first one
   // is opened.
   void WMDropFiles(const QStringList& fileNames);
+  // A song named on the command line: opened like a dropped file once Open
+  // is unlocked; before that a hint says why not.
+  void OpenCommandLineFile(const QString& fileName);
   // The application's hint changed: status panel 0 shows it.
   void DisplayHint(const QString& hint);
   const QString& Hint() const { return m_hint; }
@@ -150,10 +161,19 @@ class TForm1 : public QMainWindow {
   void FormCreate(int playDevice);
   // Draws one frame with the window's state; true when it drew.
   bool DrawFrame();
+  // A modal box or dialog of this window has the focus.
+  bool OwnDialogActive() const;
   void CreatePlayer(int playDevice);
   void LoadTutorial();
+  // True when the window may close now; false while the farewell plays (the
+  // window closes by itself at its end).
   bool FormCloseQuery();
+  void FarewellEnded();
   void FormClose();
+  // Loads a song and names it in the caption; false (Play disabled) when it
+  // fails, with the box left to the caller.
+  bool LoadSong(const QString& fileName);
+  void ShowLoadError();
   void ConnectMenuHandlers();
   void CreateRecords();
   // The loaded song becomes the one whose games are recorded.
@@ -183,9 +203,11 @@ class TForm1 : public QMainWindow {
   std::function<QString()> m_chooseFile;
   QString m_hint;
   int m_playCount = 0;
-  bool m_closing = false;
   std::unique_ptr<TGameRecorder> m_recorder;
   std::unique_ptr<TRecordsMenu> m_recordsMenu;
   TRecordsWindow* m_recordsWindow = nullptr;  // a child window, owned by Qt's object tree
   std::optional<TSongSummary> m_bestBeforeGame;  // of the song of the game last started
+  std::unique_ptr<TViewMenu> m_viewMenu;
+  QTimer m_farewell;
+  bool m_farewellHeard = false;
 };

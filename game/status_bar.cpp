@@ -11,6 +11,7 @@
 namespace {
 
 constexpr std::array<int, kStatusPanelCount> kPanelWidths = {330, 40, 70, 70, 60, 60};
+constexpr int kStatusBarDesignWidth = 640;  // pixels of the unscaled window
 constexpr int kPanelGap = 2;        // pixels between two panels' bevels
 constexpr int kTextMargin = 2;      // pixels between a bevel and its text
 // The IPA face that stands in for the designed one runs wider than it; a
@@ -76,12 +77,17 @@ Qt::Alignment TStatusBar::PanelAlignment(int index) {
 
 void TStatusBar::paintEvent(QPaintEvent*) {
   QPainter painter(this);
+  // The panels are laid out on the designed 640 x 19 bar; a larger window
+  // shows the same bar magnified, bevels and texts alike.
+  painter.fillRect(rect(), palette().color(QPalette::Window));
+  painter.scale(static_cast<double>(width()) / kStatusBarDesignWidth, static_cast<double>(height()) / kStatusBarHeight);
   const QPalette& pal = palette();
+  const int designHeight = kStatusBarHeight;
   int left = 0;
   for (int i = 0; i < kStatusPanelCount; ++i) {
     const int width = PanelWidth(i);
     // A lowered bevel: dark top and left edges, light bottom and right ones.
-    const QRect bevel(left, kPanelGap, width - kPanelGap - 1, height() - kPanelGap - 1);
+    const QRect bevel(left, kPanelGap, width - kPanelGap - 1, designHeight - kPanelGap - 1);
     painter.setPen(pal.color(QPalette::Mid));
     painter.drawLine(bevel.topLeft(), bevel.topRight());
     painter.drawLine(bevel.topLeft(), bevel.bottomLeft());

@@ -7,12 +7,13 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config ninja-build clang
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n zlib1g-dev
   libfluidsynth-dev fluid-soundfont-gm timgm6mb-soundfont
   librtaudio-dev librtmidi-dev libsndfile1-dev libasound2-dev
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic
   libsqlite3-dev
-  xvfb xdotool x11-utils imagemagick
+  xvfb xdotool x11-utils imagemagick libx11-dev
+  dpkg-dev appstream
 )
 
 missing=()

@@ -2,12 +2,37 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <mutex>
+#include <system_error>
 #include <vector>
 
 namespace {
 std::mutex g_settingsMutex;
 std::string g_settingsOverride;
+
+constexpr char kUserConfigFolder[] = "pluvionaut";
+constexpr char kUserSettingsName[] = "pluvionaut.ini";
+constexpr char kDataMarkerFolder[] = "dat";
+
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool Exists(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::exists(path, error);
+}
+
+bool Writable(const std::string& path) { return ::access(path.c_str(), W_OK) == 0; }
+
+bool HasDataFolder(const std::filesystem::path& folder) {
+  std::error_code error;
+  return std::filesystem::is_directory(folder / kDataMarkerFolder, error);
+}
 }  // namespace
 
 std::string ExecutablePath() {
@@ -52,7 +77,53 @@ std::string SettingsFilePath() {
     std::lock_guard<std::mutex> lock(g_settingsMutex);
     if (!g_settingsOverride.empty()) return g_settingsOverride;
   }
-  return ChangeFileExt(ExecutablePath(), ".ini");
+  const std::string beside = ChangeFileExt(ExecutablePath(), ".ini");
+  const std::string user = UserConfigSettingsFile();
+  const std::string chosen = ChooseSettingsFile(beside, user, Writable);
+  if (chosen == user) {
+    // The folder must exist before the first atomic write into it.
+    std::error_code error;
+    std::filesystem::create_directories(FolderOf(user), error);
+  }
+  return chosen;
+}
+
+std::string ChooseSettingsFile(const std::string& besideExecutable, const std::string& inUserConfig,
+                               const std::function<bool(const std::string&)>& writable) {
+  if (Exists(besideExecutable)) {
+    if (writable(besideExecutable)) return besideExecutable;
+  } else if (writable(FolderOf(besideExecutable))) {
+    return besideExecutable;
+  }
+  return inUserConfig;
+}
+
+std::string UserConfigSettingsFile() {
+  std::string base;
+  const char* xdg = std::getenv("XDG_CONFIG_HOME");
+  // The base directory specification ignores a relative value.
+  if (xdg != nullptr && xdg[0] == '/') {
+    base = xdg;
+  } else {
+    const char* home = std::getenv("HOME");
+    base = std::string(home != nullptr && home[0] != '\0' ? home : ".") + "/.config";
+  }
+  return base + "/" + kUserConfigFolder + "/" + kUserSettingsName;
+}
+
+std::string ChangeToDataFolder(const std::vector<std::string>& candidates) {
+  std::error_code error;
+  if (HasDataFolder(std::filesystem::current_path(error))) return {};
+  const std::filesystem::path exeDir = ExecutableDir();
+  for (const std::string& candidate : candidates) {
+    std::filesystem::path folder(candidate);
+    if (folder.is_relative()) folder = exeDir / folder;
+    if (!HasDataFolder(folder)) continue;
+    folder = std::filesystem::weakly_canonical(folder, error);
+    std::filesystem::current_path(folder, error);
+    if (!error) return folder.string();
+  }
+  return {};
 }
 
 void SetSettingsPathForTesting(const std::string& path) {

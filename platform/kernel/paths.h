@@ -2,7 +2,9 @@
 // names the game uses for its data ("bmp\ball.bmp"). Any thread.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <vector>
 
 // Full path of the running executable (from /proc/self/exe).
 std::string ExecutablePath();
@@ -24,6 +26,24 @@ std::string ChangeFileExt(const std::string& name, const std::string& ext);
 std::string ExtractFileName(const std::string& name);
 
 // The settings file: the executable's path with its extension replaced by
-// ".ini". Tests may point it elsewhere with SetSettingsPathForTesting.
+// ".ini" when that file exists and can be written, or when it does not exist
+// yet and the executable's folder can be written (a build folder); otherwise
+// (an installed game) "pluvionaut/pluvionaut.ini" in the user's configuration
+// folder, which is created. Tests may point it elsewhere with
+// SetSettingsPathForTesting.
 std::string SettingsFilePath();
+
+// The choice above on given names, with writable(path) telling whether a file
+// or folder may be written; the folder of the user's file is not created.
+std::string ChooseSettingsFile(const std::string& besideExecutable, const std::string& inUserConfig,
+                               const std::function<bool(const std::string&)>& writable);
+// $XDG_CONFIG_HOME (or ~/.config when it is unset or not absolute) +
+// "/pluvionaut/pluvionaut.ini".
+std::string UserConfigSettingsFile();
+
+// The data is found relative to the current directory. When it holds no
+// "dat" folder, the first of the folders given (absolute, or relative to the
+// executable's folder) that does becomes the current directory. Returns the
+// folder changed to, or empty when none was (already there, or none found).
+std::string ChangeToDataFolder(const std::vector<std::string>& candidates);
 void SetSettingsPathForTesting(const std::string& path);

@@ -46,5 +46,8 @@ Canvas DrawBack();
 Canvas DrawTitle(const PictureFonts& fonts);
 Canvas DrawLabel(const PictureFonts& fonts, const std::string& text, int pixelSize, int tracking);
 
+// The desktop icon, size x size pixels (icon_picture.cpp).
+Canvas DrawIcon(int size);
+
 // All eleven, named as the game loads them.
 std::vector<Picture> DrawAllPictures(const PictureFonts& fonts);

@@ -1,0 +1,217 @@
+// The View menu on a real window: the items and their hints, x2 doubling the
+// window with the cursor mapped back, sizes that do not fit, full screen
+// with F11 and black bars, crisp or smooth magnification, the settings.
+#include "game/view_menu.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QTest>
+
+#include <cstdint>
+
+#include "game/draw_area.h"
+#include "game/status_bar.h"
+#include "game/window/window_view.h"
+#include "platform/ui/owner_window.h"
+#include "window_fixture.h"
+
+namespace {
+
+using ViewMenuTest = WindowTest;
+
+// A 640 x 480 frame of vertical stripes one pixel wide, red and blue.
+std::vector<uint32_t> StripeFrame() {
+  std::vector<uint32_t> pixels(640 * 480);
+  for (int y = 0; y < 480; ++y) {
+    for (int x = 0; x < 640; ++x) pixels[static_cast<size_t>(y) * 640 + x] = x % 2 == 0 ? 0xFFFF0000u : 0xFF0000FFu;
+  }
+  return pixels;
+}
+
+int PublishedXAt(TForm1& form, double areaX) {
+  QMouseEvent move(QEvent::MouseMove, QPointF(areaX, 30), QPointF(areaX, 30), Qt::NoButton, Qt::NoButton,
+                   Qt::NoModifier);
+  QCoreApplication::sendEvent(form.DrawArea(), &move);
+  return Application().CursorClientX();
+}
+
+TEST_F(ViewMenuTest, TheMenuOffersTheSizesFullScreenAndSmoothingWithHintsAndStartsAsDesigned) {
+  Create();
+  QMenu* view = form->MainMenu1().ViewMenu();
+  ASSERT_TRUE(view->menuAction()->isVisible());
+  QStringList captions;
+  for (QAction* a : view->actions()) {
+    if (a->isSeparator()) continue;
+    captions << a->text();
+    EXPECT_FALSE(a->statusTip().isEmpty()) << a->text().toStdString();
+  }
+  EXPECT_EQ(captions, (QStringList{"ウィンドウ ×1", "ウィンドウ ×2", "ウィンドウ ×3", "画面に合わせる", "フルスクリーン",
+                                   "なめらかに拡大"}));
+  EXPECT_TRUE(form->MainMenu1().Checked("windowscale1"));
+  EXPECT_FALSE(form->MainMenu1().Checked("FullScreen"));
+  EXPECT_FALSE(form->MainMenu1().Checked("SmoothScaling"));
+  EXPECT_EQ(form->MainMenu1().Item("FullScreen")->shortcut(), QKeySequence(Qt::Key_F11));
+  // x3 needs 1440 rows: greyed out on a 1080-row screen.
+  EXPECT_FALSE(form->MainMenu1().Item("windowscale3")->isEnabled());
+  // Usable during a game too.
+  form->MainMenu1().ApplyPlayingState(true);
+  EXPECT_TRUE(view->menuAction()->isEnabled());
+  EXPECT_TRUE(form->MainMenu1().Item("windowscale2")->isEnabled());
+  // The designed window, and nothing new in a settings file of a player who
+  // never touched the menu.
+  EXPECT_EQ(form->DrawArea()->size(), QSize(640, 480));
+  form->show();
+  form->close();
+  EXPECT_EQ(Settings().find("ウィンドウ倍率"), std::string::npos) << Settings();
+  EXPECT_EQ(Settings().find("フルスクリーン"), std::string::npos);
+}
+
+TEST_F(ViewMenuTest, X2DoublesTheWindowAndThePointerMapsBackToPlayFieldPixels) {
+  Create();
+  ShowAndActivate();
+  const int x1Height = form->height();
+  const int x1MenuBar = form->menuBar()->height();
+  form->MainMenu1().Item("windowscale2")->trigger();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(form->MainMenu1().Checked("windowscale2"));
+  EXPECT_EQ(form->DrawArea()->size(), QSize(1280, 960));
+  EXPECT_EQ(form->StatusBar1()->geometry(), QRect(0, 922, 1280, 38));
+  // The menu bar grows with the picture; the window is drawing plus bar.
+  EXPECT_GT(form->menuBar()->height(), x1MenuBar * 3 / 2);
+  EXPECT_EQ(form->height(), form->menuBar()->height() + 960);
+  EXPECT_GT(form->height(), 2 * x1Height - 2 * x1MenuBar);
+  // The whole window stays on the screen.
+  EXPECT_TRUE(form->screen()->availableGeometry().contains(form->frameGeometry()));
+  // The device still draws 640 x 480.
+  EXPECT_EQ(form->OwnerWindow().ClientWidth(), 640);
+  EXPECT_EQ(form->OwnerWindow().ClientHeight(), 480);
+  EXPECT_EQ(PublishedXAt(*form, 601), 300);
+  EXPECT_EQ(PublishedXAt(*form, 1279.5), 639);
+  EXPECT_EQ(PublishedXAt(*form, 0), 0);
+  EXPECT_LT(PublishedXAt(*form, -3), 0);
+  EXPECT_NE(Settings().find("ウィンドウ倍率=2\r\n"), std::string::npos) << Settings();
+
+  // Crisp: every frame pixel becomes a 2 x 2 block of its own colour.
+  const std::vector<uint32_t> frame = StripeFrame();
+  form->DrawArea()->PresentFrame(frame.data(), 640, 480, 640 * 4);
+  const QImage crisp = form->DrawArea()->grab(QRect(0, 0, 1280, 900)).toImage();
+  for (int x = 0; x < 1280; ++x) {
+    ASSERT_EQ(crisp.pixel(x, 101), (x / 2) % 2 == 0 ? 0xFFFF0000u : 0xFF0000FFu) << x;
+  }
+  // Smooth: the stripes blend into purple somewhere in each pair.
+  form->MainMenu1().Item("SmoothScaling")->trigger();
+  EXPECT_TRUE(form->DrawArea()->Smooth());
+  const QImage smooth = form->DrawArea()->grab(QRect(0, 0, 1280, 900)).toImage();
+  int blended = 0;
+  for (int x = 2; x < 1278; ++x) {
+    const QColor c = smooth.pixelColor(x, 101);
+    blended += c.red() > 40 && c.blue() > 40;
+  }
+  EXPECT_GT(blended, 600);
+  EXPECT_NE(Settings().find("なめらかに拡大=1\r\n"), std::string::npos);
+
+  // Back to x1: the designed window again.
+  form->MainMenu1().Item("windowscale1")->trigger();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(form->DrawArea()->size(), QSize(640, 480));
+  EXPECT_EQ(form->StatusBar1()->geometry(), QRect(0, 461, 640, 19));
+  EXPECT_EQ(form->height(), x1Height);
+  EXPECT_EQ(PublishedXAt(*form, 301), 301);
+}
+
+TEST_F(ViewMenuTest, StoredSizesAreReadBackAndOnesThatDoNotFitFallBack) {
+  WriteSettings("[拡張設定]\r\nウィンドウ倍率=3\r\nなめらかに拡大=1\r\n");
+  Create();
+  EXPECT_TRUE(form->MainMenu1().Checked("windowscale2"));
+  EXPECT_EQ(form->DrawArea()->size(), QSize(1280, 960));
+  EXPECT_TRUE(form->MainMenu1().Checked("SmoothScaling"));
+  // The player's choice stays in the file for a larger screen.
+  form->show();
+  form->close();
+  EXPECT_NE(Settings().find("ウィンドウ倍率=3\r\n"), std::string::npos) << Settings();
+  form.reset();
+
+  WriteSettings("[拡張設定]\r\nウィンドウ倍率=fit\r\n");
+  Create();
+  EXPECT_TRUE(form->MainMenu1().Checked("windowscalefit"));
+  const QSize fitted = form->DrawArea()->size();
+  EXPECT_EQ(fitted.width() * 3, fitted.height() * 4);
+  EXPECT_GT(fitted.height(), 960);
+  EXPECT_LE(fitted.height() + form->menuBar()->sizeHint().height(), 1080);
+  form.reset();
+
+  WriteSettings("[拡張設定]\r\nウィンドウ倍率=huge\r\nフルスクリーン=yes\r\n");
+  Create();
+  EXPECT_TRUE(form->MainMenu1().Checked("windowscale1"));
+  EXPECT_FALSE(form->MainMenu1().Checked("FullScreen"));
+  EXPECT_EQ(form->DrawArea()->size(), QSize(640, 480));
+}
+
+TEST_F(ViewMenuTest, F11GoesFullScreenWithBlackBarsAndBack) {
+  WriteSettings("[拡張設定]\r\nウィンドウ倍率=2\r\n");
+  Create();
+  ShowAndActivate();
+  ASSERT_TRUE(form->isActiveWindow());
+  const QRect windowed = form->geometry();
+  QTest::keyClick(form.get(), Qt::Key_F11);
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(form->MainMenu1().Checked("FullScreen"));
+  EXPECT_TRUE(form->windowState().testFlag(Qt::WindowFullScreen));
+  EXPECT_EQ(form->geometry(), QRect(0, 0, 1920, 1080));
+  TDrawArea* area = form->DrawArea();
+  EXPECT_EQ(area->width(), 1920);
+  const QRect picture = area->PictureRect();
+  EXPECT_EQ(picture.height(), area->height());
+  EXPECT_EQ(picture.width(), picture.height() * 4 / 3);
+  EXPECT_EQ(picture.left(), (1920 - picture.width()) / 2);
+  EXPECT_EQ(form->StatusBar1()->geometry().left(), picture.left());
+  EXPECT_EQ(form->StatusBar1()->geometry().width(), picture.width());
+  EXPECT_EQ(form->StatusBar1()->geometry().bottom(), picture.bottom());
+  EXPECT_NE(Settings().find("フルスクリーン=1\r\n"), std::string::npos);
+  // Bars black, picture shown.
+  const std::vector<uint32_t> frame = StripeFrame();
+  area->PresentFrame(frame.data(), 640, 480, 640 * 4);
+  const QImage shot = area->grab().toImage();
+  EXPECT_EQ(shot.pixelColor(picture.left() / 2, 300), QColor(Qt::black));
+  EXPECT_EQ(shot.pixelColor(1919 - picture.left() / 2, 300), QColor(Qt::black));
+  EXPECT_NE(shot.pixelColor(picture.center().x(), 300), QColor(Qt::black));
+  // The pointer over a bar is beside the play field.
+  EXPECT_LT(PublishedXAt(*form, picture.left() - 5), 0);
+  EXPECT_GE(PublishedXAt(*form, picture.right() + 5), 640);
+  EXPECT_EQ(PublishedXAt(*form, picture.left() + picture.width() / 2.0), 320);
+
+  QTest::keyClick(form.get(), Qt::Key_F11);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(form->MainMenu1().Checked("FullScreen"));
+  EXPECT_FALSE(form->windowState().testFlag(Qt::WindowFullScreen));
+  EXPECT_EQ(area->size(), QSize(1280, 960));
+  EXPECT_EQ(form->geometry(), windowed);
+  EXPECT_NE(Settings().find("フルスクリーン=0\r\n"), std::string::npos);
+}
+
+TEST_F(ViewMenuTest, TheStatusBarAtX2IsTheX1BarDoubled) {
+  Create();
+  form->show();
+  form->StatusBar1()->SetPanelText(kGoodPanel, QStringLiteral("Good 00123"));
+  const QImage x1 = form->StatusBar1()->grab().toImage();
+  form->MainMenu1().Item("windowscale2")->trigger();
+  const QImage x2 = form->StatusBar1()->grab().toImage();
+  ASSERT_EQ(x2.size(), x1.size() * 2);
+  // Compare the bars at x1 resolution: each 2 x 2 block against its pixel.
+  int close = 0;
+  for (int y = 0; y < x1.height(); ++y) {
+    for (int x = 0; x < x1.width(); ++x) {
+      int sum = 0;
+      for (int dy = 0; dy < 2; ++dy) {
+        for (int dx = 0; dx < 2; ++dx) sum += qGray(x2.pixel(2 * x + dx, 2 * y + dy));
+      }
+      close += std::abs(sum / 4 - qGray(x1.pixel(x, y))) < 48;
+    }
+  }
+  EXPECT_GT(close, x1.width() * x1.height() * 9 / 10);
+}
+
+}  // namespace

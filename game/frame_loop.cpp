@@ -1,5 +1,6 @@
 // TForm1's frame loop: the idle handler and the frame-rate timer.
 #include <climits>
+#include <cmath>
 
 #include "game/cursor_publisher.h"
 #include "game/frame/play_field.h"
@@ -24,6 +25,7 @@ void TForm1::ApplicationEvents1Idle(void* /*Sender*/, bool& Done) {
   // The menus follow the game also while the device cannot draw, so that
   // Stop stays reachable.
   m_menu->ApplyPlayingState(Playing());
+  ApplyTimingMenuState(m_timingMenu, Playing());
 
   UpdateStatusReadouts();
   Done = false;
@@ -45,6 +47,9 @@ bool TForm1::DrawFrame() {
   input.BarHalfWidth = m_barHalfWidth;
   input.Hidden = m_menu->Checked("Hidden");
   input.Sudden = m_menu->Checked("Sudden");
+  input.Pause = m_ownPlayer->PauseState.load(std::memory_order_relaxed);
+  // The offset is real time; the drawing moves in song time.
+  input.OffsetSongMs = static_cast<int32_t>(std::lround(m_offsetMs * m_ownPlayer->PlaySpeed.load()));
   const bool drawn = field.Frame(*m_ownPlayer, input);
   FirstLiveEvent = field.FirstLiveEvent;
   return drawn;

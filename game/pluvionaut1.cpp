@@ -71,6 +71,7 @@ TForm1::TForm1(QWidget* parent, int playDevice) : QMainWindow(parent) {
   connect(&m_framerateTimer, &QTimer::timeout, this, [this] { FramerateTimerTimer(); });
 
   ConnectMenuHandlers();
+  BuildTimingMenu();
   FormCreate(playDevice);
 
   m_framerateTimer.start();
@@ -199,6 +200,7 @@ bool TForm1::event(QEvent* event) {
     }
     return true;
   }
+  if (event->type() == QEvent::WindowDeactivate) PauseWhenInactive();
   return QMainWindow::event(event);
 }
 

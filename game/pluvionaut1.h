@@ -5,6 +5,8 @@
 //                       OpenSong, dropped files
 //   frame_loop.cpp      ApplicationEvents1Idle, FramerateTimerTimer, status
 //                       bar read-outs
+//   form_timing.cpp     pause and resume, pausing when the window goes to
+//                       the background, the timing dialog
 // Main thread only. The window owns its menus, drawing, status bar, timers,
 // idle driver and the sequencer Player with its ports; tests may attach
 // another TWindowPlayer in its place (not owned). It installs its frame loop
@@ -23,6 +25,7 @@
 
 #include "game/main_menu.h"
 #include "game/options.h"
+#include "game/timing_menu.h"
 
 class QMimeData;
 class TCursorPublisher;
@@ -74,6 +77,13 @@ class TForm1 : public QMainWindow {
   void StopClick();
   void ALLONClick();
   void ALLOFFClick();
+  // 一時停止 (and Esc, Space): pauses a running game, or resumes a paused one.
+  void PauseClick();
+  // タイミング調整...: the calibration dialog on the game's MIDI output.
+  void TimingCalibrationClick();
+  // The timing offset of the game last started (ms, from the settings at Play).
+  int OffsetMs() const { return m_offsetMs; }
+  const TTimingMenu& TimingMenu() const { return m_timingMenu; }
   // One frame of the game; done := False when it drew.
   void ApplicationEvents1Idle(void* Sender, bool& Done);
   void FramerateTimerTimer();
@@ -130,6 +140,9 @@ class TForm1 : public QMainWindow {
   bool FormCloseQuery();
   void FormClose();
   void ConnectMenuHandlers();
+  void BuildTimingMenu();
+  // The window went to the background: pause when the player asked for it.
+  void PauseWhenInactive();
   void UpdateStatusReadouts();
   QString ChooseSongFile();
   static QStringList LocalFiles(const QMimeData* mime);
@@ -145,6 +158,8 @@ class TForm1 : public QMainWindow {
   std::unique_ptr<TGameGraphics> m_graphics;
   std::unique_ptr<TPlayField> m_playField;
   int m_barHalfWidth = kBaseBarHalfWidth;  // of the game last started
+  int m_offsetMs = 0;                      // of the game last started
+  TTimingMenu m_timingMenu;
   std::unique_ptr<TMidiPlayV> m_ownPlayer;
   std::unique_ptr<TSequencerPlayer> m_ownPlayerAdapter;
   TWindowPlayer* m_player = nullptr;

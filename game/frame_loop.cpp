@@ -1,8 +1,9 @@
 // TForm1's frame loop: the idle handler and the frame-rate timer.
 #include <climits>
-#include <cmath>
+#include <chrono>
 
 #include "game/cursor_publisher.h"
+#include "game/frame/drawn_position.h"
 #include "game/frame/play_field.h"
 #include "game/sequencer/midi_play_v.h"
 #include "game/pluvionaut1.h"
@@ -48,8 +49,15 @@ bool TForm1::DrawFrame() {
   input.Hidden = m_menu->Checked("Hidden");
   input.Sudden = m_menu->Checked("Sudden");
   input.Pause = m_ownPlayer->PauseState.load(std::memory_order_relaxed);
-  // The offset is real time; the drawing moves in song time.
-  input.OffsetSongMs = static_cast<int32_t>(std::lround(m_offsetMs * m_ownPlayer->PlaySpeed.load()));
+  // The offset is real time; the drawing moves in song time, and makes up
+  // for the age of the last step while the song clock runs.
+  double msSinceStep = 0.0;
+  if (input.Pause == TPauseState::None && m_ownPlayer->Timer.Enabled.load()) {
+    const int64_t nowNs = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                              std::chrono::steady_clock::now().time_since_epoch()).count();
+    msSinceStep = static_cast<double>(nowNs - m_ownPlayer->StepMomentNs.load(std::memory_order_relaxed)) / 1e6;
+  }
+  input.OffsetSongMs = FrameOffsetSongMs(m_offsetMs, msSinceStep, m_ownPlayer->PlaySpeed.load());
   const bool drawn = field.Frame(*m_ownPlayer, input);
   FirstLiveEvent = field.FirstLiveEvent;
   return drawn;

@@ -1,11 +1,13 @@
 #include "game/frame/drawn_position.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace {
 
 constexpr int64_t kMicrosecondsPerMillisecond = 1000;
+constexpr double kStepPeriodMs = 5.0;  // the sequencer's timer period
 
 int32_t Saturated(int64_t value) {
   return static_cast<int32_t>(
@@ -13,6 +15,13 @@ int32_t Saturated(int64_t value) {
 }
 
 }  // namespace
+
+int32_t FrameOffsetSongMs(int32_t OffsetMs, double MsSinceStep, double PlaySpeed) {
+  if (OffsetMs == 0) return 0;
+  const double age = std::isfinite(MsSinceStep) ? std::clamp(MsSinceStep, 0.0, kStepPeriodMs) : 0.0;
+  const double speed = std::isfinite(PlaySpeed) && PlaySpeed > 0.0 ? PlaySpeed : 1.0;
+  return Saturated(std::llround((OffsetMs - age) * speed));
+}
 
 TDrawnPosition DrawnPosition(int32_t PositionMs, int32_t PositionTicks, int32_t OffsetSongMs, int32_t Division,
                              int32_t Tempo) {

@@ -29,6 +29,11 @@
 //     it is the bar of O ms before the touch is seen, which stays within a
 //     frame for offsets up to one frame period (about 17 ms). The decision
 //     cannot come later without the sound coming later by the same amount.
+//   - Frame age: the position a frame reads is that of the last step, up to
+//     one step period old. With an offset in force the frame also makes up
+//     for that age (the offset it draws with is reduced by the time since
+//     the step), so that the drops stand where the song is at the moment the
+//     frame is drawn; what is left is the frame period itself.
 //   At offset 0 nothing moves: the designed game, to the pixel.
 #pragma once
 
@@ -43,5 +48,10 @@ struct TDrawnPosition {
 // the song's position. Tempo in microseconds per quarter note; with a tempo
 // of 0 or no division only the milliseconds move. Offset 0 gives the position
 // itself.
+// The offset a frame draws with, in song milliseconds: OffsetMs (real time)
+// less the time since the last step (held to 0 .. one step period; pass 0
+// while the song clock stands), times the music speed. 0 for offset 0.
+int32_t FrameOffsetSongMs(int32_t OffsetMs, double MsSinceStep, double PlaySpeed);
+
 TDrawnPosition DrawnPosition(int32_t PositionMs, int32_t PositionTicks, int32_t OffsetSongMs, int32_t Division,
                              int32_t Tempo);

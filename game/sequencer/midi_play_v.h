@@ -133,6 +133,9 @@ class TMidiPlayV : public TMidiOutput {
   std::atomic<bool> VoiceOn{false};
   std::atomic<int32_t> BarHalfWidth{0};  // pixels
   std::atomic<TPauseState> PauseState{TPauseState::None};
+  // When the last step ran (ns on the steady clock): the position it left
+  // is that old. The drawing of a calibrated offset reads it.
+  std::atomic<int64_t> StepMomentNs{0};
   void* Form = nullptr;                  // the owner; the mouse x comes from Application()
   std::string LcdText;                   // last display text (CP932)
   TListIntItems LcdDots;                 // last display dot pattern

@@ -3,6 +3,8 @@
 // drops drawn where the song stood the offset earlier.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "frame_fixture.h"
 #include "game/frame/drawn_position.h"
 
@@ -37,6 +39,16 @@ TEST(DrawnPositionTest, TheOffsetMovesBackInMillisecondsAndInTicksAtTheTempoInFo
   p = DrawnPosition(INT32_MIN + 10, INT32_MIN + 10, 200, kDivision, 1);
   EXPECT_EQ(p.PositionMs, INT32_MIN);
   EXPECT_EQ(p.PositionTicks, INT32_MIN);
+}
+
+TEST(DrawnPositionTest, AFrameMakesUpForTheAgeOfTheLastStepOnlyWithAnOffset) {
+  EXPECT_EQ(FrameOffsetSongMs(0, 3.0, 1.0), 0);  // the designed drawing
+  EXPECT_EQ(FrameOffsetSongMs(20, 3.0, 1.0), 17);
+  EXPECT_EQ(FrameOffsetSongMs(20, 3.0, 1.5), 26);   // 25.5 in song time, rounded away from zero
+  EXPECT_EQ(FrameOffsetSongMs(20, 100.0, 1.0), 15);  // never more than one step period
+  EXPECT_EQ(FrameOffsetSongMs(20, -4.0, 1.0), 20);   // a step from the future counts as none
+  EXPECT_EQ(FrameOffsetSongMs(-30, 2.0, 0.5), -16);
+  EXPECT_EQ(FrameOffsetSongMs(20, std::nan(""), 0.0), 20);
 }
 
 class PauseOffsetTest : public FrameTest {

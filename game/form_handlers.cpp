@@ -12,6 +12,7 @@
 #include "game/open_song.h"
 #include "game/options.h"
 #include "game/tr.h"
+#include "game/timing/timing_settings.h"
 #include "game/pluvionaut1.h"
 
 #include "game/sound_menu.h"
@@ -83,6 +84,7 @@ void TForm1::PlayClick() {
   const int barHalfWidth = BarHalfWidthOption(*m_menu);
   m_barHalfWidth = barHalfWidth;
   const bool voiceOn = m_menu->Checked("VoiceON");
+  m_offsetMs = ReadOffsetMs(*m_extendedSettings);
   // The permutation is drawn whatever the lane mode, so the generator's
   // sequence does not depend on the options.
   const TLanePermutation permutation = MakeLanePermutation();

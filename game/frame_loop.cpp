@@ -2,8 +2,10 @@
 #include <QApplication>
 
 #include <climits>
+#include <chrono>
 
 #include "game/cursor_publisher.h"
+#include "game/frame/drawn_position.h"
 #include "game/frame/play_field.h"
 #include "game/game_recorder.h"
 #include "game/records_menu.h"
@@ -31,6 +33,7 @@ void TForm1::ApplicationEvents1Idle(void* /*Sender*/, bool& Done) {
   // The menus follow the game also while the device cannot draw, so that
   // Stop stays reachable.
   m_menu->ApplyPlayingState(Playing());
+  ApplyTimingMenuState(m_timingMenu, Playing());
 
   UpdateStatusReadouts();
   Done = false;
@@ -63,6 +66,16 @@ bool TForm1::DrawFrame() {
     input.BestGood = m_bestBeforeGame->BestGood;
     input.BestBad = m_bestBeforeGame->BestBad;
   }
+  input.Pause = m_ownPlayer->PauseState.load(std::memory_order_relaxed);
+  // The offset is real time; the drawing moves in song time, and makes up
+  // for the age of the last step while the song clock runs.
+  double msSinceStep = 0.0;
+  if (input.Pause == TPauseState::None && m_ownPlayer->Timer.Enabled.load()) {
+    const int64_t nowNs = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                              std::chrono::steady_clock::now().time_since_epoch()).count();
+    msSinceStep = static_cast<double>(nowNs - m_ownPlayer->StepMomentNs.load(std::memory_order_relaxed)) / 1e6;
+  }
+  input.OffsetSongMs = FrameOffsetSongMs(m_offsetMs, msSinceStep, m_ownPlayer->PlaySpeed.load());
   const bool drawn = field.Frame(*m_ownPlayer, input);
   FirstLiveEvent = field.FirstLiveEvent;
   return drawn;

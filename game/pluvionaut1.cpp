@@ -86,6 +86,7 @@ TForm1::TForm1(QWidget* parent, int playDevice) : QMainWindow(parent) {
 
   ConnectMenuHandlers();
   TSoundMenu::ApplyStartupSettings(*m_extendedSettings);
+  BuildTimingMenu();
   FormCreate(playDevice);
   m_soundMenu = std::make_unique<TSoundMenu>(*this);
   // The device made its 640 x 480 frames; now the window may grow.
@@ -247,6 +248,7 @@ bool TForm1::event(QEvent* event) {
     }
     return true;
   }
+  if (event->type() == QEvent::WindowDeactivate) PauseWhenInactive();
   return QMainWindow::event(event);
 }
 

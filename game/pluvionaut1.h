@@ -7,6 +7,8 @@
 //                       bar read-outs
 //   form_records.cpp    the play records: recorder, recent songs, records
 //                       window, the options and result a game hands over
+//   form_timing.cpp     pause and resume, pausing when the window goes to
+//                       the background, the timing dialog
 // Main thread only. The window owns its menus, drawing, status bar, timers,
 // idle driver and the sequencer Player with its ports; tests may attach
 // another TWindowPlayer in its place (not owned). It installs its frame loop
@@ -27,6 +29,7 @@
 #include "game/main_menu.h"
 #include "game/options.h"
 #include "records/game_record.h"
+#include "game/timing_menu.h"
 
 class QMimeData;
 class TCursorPublisher;
@@ -95,6 +98,13 @@ class TForm1 : public QMainWindow {
   void StopClick();
   void ALLONClick();
   void ALLOFFClick();
+  // 一時停止 (and Esc, Space): pauses a running game, or resumes a paused one.
+  void PauseClick();
+  // タイミング調整...: the calibration dialog on the game's MIDI output.
+  void TimingCalibrationClick();
+  // The timing offset of the game last started (ms, from the settings at Play).
+  int OffsetMs() const { return m_offsetMs; }
+  const TTimingMenu& TimingMenu() const { return m_timingMenu; }
   // One frame of the game; done := False when it drew.
   void ApplicationEvents1Idle(void* Sender, bool& Done);
   void FramerateTimerTimer();
@@ -181,6 +191,9 @@ class TForm1 : public QMainWindow {
   // The options of the game PlayClick is starting; the song's best before it.
   void BeginRecordedGame(const TGameOptions& options);
   void GameEnded(int good, int bad, int maxCombo);
+  void BuildTimingMenu();
+  // The window went to the background: pause when the player asked for it.
+  void PauseWhenInactive();
   void UpdateStatusReadouts();
   QString ChooseSongFile();
   static QStringList LocalFiles(const QMimeData* mime);
@@ -197,6 +210,8 @@ class TForm1 : public QMainWindow {
   std::unique_ptr<TGameGraphics> m_graphics;
   std::unique_ptr<TPlayField> m_playField;
   int m_barHalfWidth = kBaseBarHalfWidth;  // of the game last started
+  int m_offsetMs = 0;                      // of the game last started
+  TTimingMenu m_timingMenu;
   std::unique_ptr<TMidiPlayV> m_ownPlayer;
   std::unique_ptr<TSequencerPlayer> m_ownPlayerAdapter;
   TWindowPlayer* m_player = nullptr;

@@ -49,3 +49,9 @@ void TSequencerPlayer::AssignLanes(int firstEvent, const std::function<int(int n
 }
 
 bool TSequencerPlayer::Start() { return m_player.Start(); }
+
+bool TSequencerPlayer::Pause() { return m_player.Pause(); }
+
+bool TSequencerPlayer::Resume() { return m_player.Resume(); }
+
+TPauseState TSequencerPlayer::PauseState() const { return m_player.PauseState.load(std::memory_order_relaxed); }

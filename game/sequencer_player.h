@@ -30,6 +30,9 @@ class TSequencerPlayer : public TWindowPlayer {
   void SetVoiceOn(bool voiceOn) override;
   void AssignLanes(int firstEvent, const std::function<int(int note)>& laneForNote) override;
   bool Start() override;
+  bool Pause() override;
+  bool Resume() override;
+  TPauseState PauseState() const override;
 
  private:
   TMidiPlayV& m_player;

@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 
+#include "game/sequencer/pause_state.h"
+
 class TWindowPlayer {
  public:
   virtual ~TWindowPlayer() = default;
@@ -39,4 +41,10 @@ class TWindowPlayer {
   virtual void AssignLanes(int firstEvent, const std::function<int(int note)>& laneForNote) = 0;
   // Count-in and play.
   virtual bool Start() = 0;
+
+  // Pausing a running game and going on after a count-in (Resume runs the
+  // count-in through the event loop). A player without pauses refuses both.
+  virtual bool Pause() { return false; }
+  virtual bool Resume() { return false; }
+  virtual TPauseState PauseState() const { return TPauseState::None; }
 };

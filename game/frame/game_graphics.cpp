@@ -75,6 +75,8 @@ TVXTexture* TGameGraphics::LoadPicture(const std::string& FileName) {
   return texture;
 }
 
+TVXTexture* TGameGraphics::LoadExtraPicture(const std::string& FileName) { return LoadPicture(FileName); }
+
 TVXTexture* TGameGraphics::BlankTexture(UINT Width, UINT Height) {
   TVXTexture* texture = NewTexture();
   texture->SetSize(Width, Height);

@@ -60,6 +60,10 @@ class TGameGraphics {
   TVXTexture* BestTextTexture = nullptr;
   TVXTexture* NewRecordTextTexture = nullptr;
 
+  // A picture beyond the designed fifteen textures, loaded the same way and
+  // freed with the others by the wrapper (the parts that draw it ask for it).
+  TVXTexture* LoadExtraPicture(const std::string& FileName);
+
  private:
   // A texture in the game's formats, transparent white until loaded.
   TVXTexture* NewTexture();

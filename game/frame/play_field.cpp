@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "game/frame/drawn_position.h"
 #include "game/frame/frame_text.h"
 #include "records/game_record.h"
 #include "scene/blend_mode.h"
@@ -54,7 +55,9 @@ bool IsNoteOn(const TMidiEventItemStanderd& item) { return item.Kind == MidiKind
 
 }  // namespace
 
-TPlayField::TPlayField(TGameGraphics& Graphics) : m_graphics(Graphics) { RainChannels.fill(true); }
+TPlayField::TPlayField(TGameGraphics& Graphics) : m_graphics(Graphics), m_pauseOverlay(Graphics) {
+  RainChannels.fill(true);
+}
 
 float TPlayField::DropY(int32_t PositionTicks, int32_t Tick, int32_t RainSpeed, int32_t Division,
                         int32_t BallHeight) {
@@ -69,10 +72,18 @@ bool TPlayField::Frame(const TMidiSong& Song, const TFrameInput& Input) {
   IDirect3DDevice9* device = m_graphics.VX().Device;
   if (device == nullptr || device->TestCooperativeLevel() != D3D_OK) return false;
 
-  const TSnapshot now{Song.PositionMs.load(std::memory_order_relaxed),
-                      Song.PositionTicks.load(std::memory_order_relaxed), Song.EndTime,
-                      Song.GoodCount.load(std::memory_order_relaxed), Song.BadCount.load(std::memory_order_relaxed),
-                      Song.MaxCombo.load(std::memory_order_relaxed)};
+  TSnapshot now{Song.PositionMs.load(std::memory_order_relaxed),
+                Song.PositionTicks.load(std::memory_order_relaxed),
+                Song.EndTime,
+                Song.GoodCount.load(std::memory_order_relaxed),
+                Song.BadCount.load(std::memory_order_relaxed),
+                Song.MaxCombo.load(std::memory_order_relaxed),
+                0,
+                0};
+  const TDrawnPosition drawn = DrawnPosition(now.PositionMs, now.PositionTicks, Input.OffsetSongMs, Song.Division,
+                                             Song.Tempo.load(std::memory_order_relaxed));
+  now.DrawnMs = drawn.PositionMs;
+  now.DrawnTicks = drawn.PositionTicks;
   device->BeginScene();
   m_graphics.Scene->Clear(D3DCLEAR_TARGET, kWhite, 1.0f, 0);
   if (Input.Playing) {
@@ -104,12 +115,20 @@ void TPlayField::DrawPlayField(const TMidiSong& Song, const TFrameInput& Input, 
     DrawDropsAndSplashes(Song, Input, Now);
   }
 
-  if (Now.PositionMs == 0) {
+  if (Now.PositionMs == 0 || Input.Pause == TPauseState::Resuming) {
     TVXTexture* ready = m_graphics.ReadyTexture;
     DrawPicture(static_cast<float>(kWidth / 2 - static_cast<int32_t>(ready->Width) / 2),
                 static_cast<float>(kHeight / 2 - static_cast<int32_t>(ready->Height) / 2), kHalfBlack, ready);
   }
   if (TutorialSong) DrawTutorialLine(Now);
+  if (Input.Pause == TPauseState::Paused) m_pauseOverlay.DrawPaused();
+}
+
+bool TPlayField::Landed(const TMidiEventItemNoteOn& Note, const TFrameInput& Input, const TSnapshot& Now) {
+  if (!Note.Caught.load(std::memory_order_relaxed)) return false;
+  // A positive offset draws behind the clock: a drop caught ahead of its
+  // drawn landing is still on its way down. Without one, caught is landed.
+  return Input.OffsetSongMs <= 0 || Note.Time < Now.DrawnMs;
 }
 
 bool TPlayField::Raining(const TMidiEventItemStanderd& Item) const {
@@ -127,11 +146,13 @@ void TPlayField::DrawChordLines(const TMidiSong& Song, const TFrameInput& Input,
   int32_t lo = kLaneCount;
   for (int32_t i = FirstLiveEvent; i < count; ++i) {
     const TMidiEventItemStanderd& item = *Song.Events[i];
-    const float y = DropY(Now.PositionTicks, item.Tick, RainSpeed, Song.Division, ballHeight) + kChordLineOffset;
+    const float y = DropY(Now.DrawnTicks, item.Tick, RainSpeed, Song.Division, ballHeight) + kChordLineOffset;
     if (y < 0 || (Input.Sudden && y < kHiddenLineY)) break;
     if (y <= kHeight && (y < kHiddenLineY || !Input.Hidden) && IsNoteOn(item) && Raining(item)) {
       const auto& note = static_cast<const TMidiEventItemNoteOn&>(item);
-      if (!note.Caught.load(std::memory_order_relaxed)) {
+      // A drop caught ahead of its drawn landing (a positive offset) is still
+      // on its way down.
+      if (!Landed(note, Input, Now)) {
         const int32_t lane = note.Lane.load(std::memory_order_relaxed);
         hi = std::max(hi, lane);
         lo = std::min(lo, lane);
@@ -159,7 +180,7 @@ void TPlayField::DrawDropsAndSplashes(const TMidiSong& Song, const TFrameInput& 
   int32_t first = count - 1;
   for (int32_t j = FirstLiveEvent; j < count; ++j) {
     const TMidiEventItemStanderd& item = *Song.Events[j];
-    const float y = DropY(Now.PositionTicks, item.Tick, RainSpeed, Song.Division, ballHeight);
+    const float y = DropY(Now.DrawnTicks, item.Tick, RainSpeed, Song.Division, ballHeight);
     if (y < static_cast<float>(-ballHeight)) {
       first = std::min(first, j);  // this drop and all later ones are above the window
       break;
@@ -167,10 +188,10 @@ void TPlayField::DrawDropsAndSplashes(const TMidiSong& Song, const TFrameInput& 
     if (!IsNoteOn(item) || !Raining(item)) continue;
     const auto& note = static_cast<const TMidiEventItemNoteOn&>(item);
     const int32_t lane = note.Lane.load(std::memory_order_relaxed);
-    if (note.Caught.load(std::memory_order_relaxed)) {
-      if (Now.PositionMs - item.Time >= kSplashLifeMs) continue;
+    if (Landed(note, Input, Now)) {
+      if (Now.DrawnMs - item.Time >= kSplashLifeMs) continue;
       first = std::min(first, j);
-      const TSplashLook look = SplashLook(Now.PositionMs - item.Time);
+      const TSplashLook look = SplashLook(Now.DrawnMs - item.Time);
       const auto s = static_cast<float>(look.HalfSize);
       const TNQVertex quad[4] = {MakeVertex(s, s, look.Color, 0, 0), MakeVertex(-s, s, look.Color, flash->MaxU, 0),
                                  MakeVertex(s, -s, look.Color, 0, flash->MaxV),

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "game/frame/game_graphics.h"
+#include "game/frame/pause_overlay.h"
+#include "game/sequencer/pause_state.h"
 #include "midi/midi_song.h"
 
 // What a frame takes from the sequencer and the window besides the song.
@@ -29,6 +31,12 @@ struct TFrameInput {
   bool HasBest = false;
   int32_t BestGood = 0;
   int32_t BestBad = 0;
+  // A paused game: dimmed with the pause picture, or the ready picture while
+  // it counts in again.
+  TPauseState Pause = TPauseState::None;
+  // The timing offset in song milliseconds (the offset times the music
+  // speed): drops are drawn that far behind the song's position.
+  int32_t OffsetSongMs = 0;
 };
 
 class TPlayField {
@@ -61,6 +69,9 @@ class TPlayField {
   std::vector<std::string> TutorialLines;
   std::vector<std::string> ScenarioLines;
 
+  // The picture over a paused game.
+  TVXTexture* PauseTexture() const { return m_pauseOverlay.Texture(); }
+
   // How often each text texture was rendered (a cached line is not redrawn).
   int32_t TextRenders() const { return m_textRenders; }
   // The same for the record lines of the result screen.
@@ -75,6 +86,10 @@ class TPlayField {
     int32_t GoodCount;
     int32_t BadCount;
     int32_t MaxCombo;
+    // Where the drops, chord lines and splashes are drawn (the position
+    // moved by the offset).
+    int32_t DrawnMs;
+    int32_t DrawnTicks;
   };
 
   void DrawPlayField(const TMidiSong& Song, const TFrameInput& Input, const TSnapshot& Now);
@@ -97,8 +112,11 @@ class TPlayField {
   void DrawPicture(float X, float Y, uint32_t Color, TVXTexture* Texture, bool Overlay = true);
   void DrawBox(float X, float Y, float Width, float Height, uint32_t Color);
   bool Raining(const TMidiEventItemStanderd& Item) const;
+  // Caught and shown as a splash (not as a falling drop) in this frame.
+  static bool Landed(const TMidiEventItemNoteOn& Note, const TFrameInput& Input, const TSnapshot& Now);
 
   TGameGraphics& m_graphics;
+  TPauseOverlay m_pauseOverlay;
   int32_t m_textRenders = 0;
   int32_t m_recordTextRenders = 0;
   int32_t m_goodTextWidth = 0;

@@ -43,10 +43,13 @@ void TMidiPlayV::Tick(int32_t ElapsedMs) {
   m_stepThread.store(std::this_thread::get_id());
   // Whole milliseconds, like the counter the elapsed time was measured on, so
   // that every due time of a step lies on the same grid as PositionMs.
-  m_stepNow = std::chrono::floor<std::chrono::milliseconds>(m_clock());
+  const TClock::time_point now = m_clock();
+  m_stepNow = std::chrono::floor<std::chrono::milliseconds>(now);
   m_inStep = true;
   try {
     Step(ElapsedMs);
+    StepMomentNs.store(std::chrono::duration_cast<std::chrono::nanoseconds>(now.time_since_epoch()).count(),
+                       std::memory_order_relaxed);
   } catch (const std::exception& error) {
     // Nothing may reach the timer's thread: the game ends where it stands.
     if (!m_stepErrorReported.exchange(true)) std::fprintf(stderr, "The song step failed: %s\n", error.what());

@@ -115,34 +115,46 @@ void TMidiPlayV::SetCountInSleep(TSleepFunction SleepFunction) {
 
 // ---- Start and stop ----
 
+bool TMidiPlayV::RunCountIn(uint32_t Game) {
+  auto stillThisGame = [&] { return m_gameGeneration.load() == Game; };
+  for (int frame = 0; frame < kCountInFrames; ++frame) {
+    Application().ProcessMessages();
+    if (!stillThisGame()) return false;
+    Application().RunIdleHandler(this);
+    if (!stillThisGame()) return false;
+    m_sleep(kCountInFrameMs);
+  }
+  return true;
+}
+
 bool TMidiPlayV::Start() {
   const uint32_t game = m_gameGeneration.fetch_add(1) + 1;
   auto stillThisGame = [&] { return m_gameGeneration.load() == game; };
   try {
     // Counting in means the timer is off, also when Start comes without Stop.
     DisableTimer();
+    PauseState.store(TPauseState::None, std::memory_order_relaxed);
     for (TMidiEventItemStanderd* item : Events) {
       if (item->Kind != MidiKind::NoteOn) continue;
       if (auto* note = dynamic_cast<TMidiEventItemNoteOn*>(item)) note->Caught.store(false, std::memory_order_relaxed);
     }
     ResetPorts();
+    m_sounding.Clear();
     Playing.store(true, std::memory_order_relaxed);
     if (VoiceOn.load(std::memory_order_relaxed)) sndPlaySoundA(SequencerCues::StartVoice().c_str(), SND_ASYNC);
     // The count-in: PositionMs is still 0, so the frame loop shows the ready
     // picture. The window's handlers run in here; when one of them stopped
     // or restarted the game, this game is over and must not start its timer.
-    for (int frame = 0; frame < kCountInFrames; ++frame) {
-      Application().ProcessMessages();
-      if (!stillThisGame()) return false;
-      Application().RunIdleHandler(this);
-      if (!stillThisGame()) return false;
-      m_sleep(kCountInFrameMs);
-    }
+    m_countingIn.store(true);
+    const bool counted = RunCountIn(game);
+    if (stillThisGame()) m_countingIn.store(false);
+    if (!counted) return false;
     m_stepRemainder = 0.0;
     Timer.SetEnabled(true);
     return true;
   } catch (const std::exception&) {
     if (stillThisGame()) {
+      m_countingIn.store(false);
       DisableTimer();
       // No game runs: the frame loop must not wait for one.
       Playing.store(false, std::memory_order_relaxed);
@@ -153,16 +165,74 @@ bool TMidiPlayV::Start() {
 
 bool TMidiPlayV::Stop() {
   m_gameGeneration.fetch_add(1);
+  m_countingIn.store(false);
   try {
     DisableTimer();
     Playing.store(false, std::memory_order_relaxed);
+    PauseState.store(TPauseState::None, std::memory_order_relaxed);
     AllNotesOff();
     ResetPorts();
     AllNotesOff();
+    m_sounding.Clear();
     return true;
   } catch (const std::exception&) {
     return false;
   }
+}
+
+// ---- Pause and resume ----
+
+bool TMidiPlayV::Pause() {
+  if (!Playing.load(std::memory_order_relaxed) || m_countingIn.load()) return false;
+  const TPauseState state = PauseState.load(std::memory_order_relaxed);
+  if (state == TPauseState::Paused) return false;
+  if (state == TPauseState::Resuming) {
+    // The count-in of Resume ends at its next frame; nothing sounds yet.
+    m_gameGeneration.fetch_add(1);
+    PauseState.store(TPauseState::Paused, std::memory_order_relaxed);
+    return true;
+  }
+  try {
+    // Between two steps: the step in progress finishes first.
+    DisableTimer();
+    // That step may have been the last one.
+    if (!Playing.load(std::memory_order_relaxed)) return false;
+    PauseState.store(TPauseState::Paused, std::memory_order_relaxed);
+    SendNow(m_sounding.ReleaseMessages());
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+bool TMidiPlayV::Resume() {
+  if (!Playing.load(std::memory_order_relaxed) || PauseState.load(std::memory_order_relaxed) != TPauseState::Paused) {
+    return false;
+  }
+  const uint32_t game = m_gameGeneration.fetch_add(1) + 1;
+  try {
+    PauseState.store(TPauseState::Resuming, std::memory_order_relaxed);
+    if (!RunCountIn(game)) return false;
+    SendNow(m_sounding.PedalMessages());
+    PauseState.store(TPauseState::None, std::memory_order_relaxed);
+    // The first step after enabling gets 0 ms: the song goes on from where
+    // it stood, with the rounding remainder it had.
+    Timer.SetEnabled(true);
+    return true;
+  } catch (const std::exception&) {
+    if (m_gameGeneration.load() == game) PauseState.store(TPauseState::Paused, std::memory_order_relaxed);
+    return false;
+  }
+}
+
+void TMidiPlayV::SendShort(int Track, TMidiEventItemShort* Item) {
+  TMidiOutput::SendShort(Track, Item);
+  const HMIDIOUT output = DeviceForTrack(Item->Track);
+  if (output != nullptr) m_sounding.Sent(output, static_cast<uint32_t>(Item->Message));
+}
+
+void TMidiPlayV::SendNow(const std::vector<TSoundingNotes::TMessage>& Messages) {
+  for (const TSoundingNotes::TMessage& m : Messages) midiOutShortMsg(m.Output, static_cast<DWORD>(m.Message));
 }
 
 // ---- Play count ----

@@ -21,6 +21,8 @@
 #include "midi/mm_timer.h"
 #include "platform/kernel/paths.h"
 #include "platform/ui/message_window.h"
+#include "game/sequencer/pause_state.h"
+#include "game/sequencer/sounding_notes.h"
 
 class TMidiPlayV : public TMidiOutput {
  public:
@@ -98,8 +100,22 @@ class TMidiPlayV : public TMidiOutput {
   // ClosePorts came during the count-in: that game is no longer running.
   bool Start();
   // Disables the timer (waiting for a step in progress unless called by that
-  // step), clears Playing, silences and resets the ports. False on an error.
+  // step), clears Playing and any pause, silences and resets the ports.
+  // False on an error.
   bool Stop();
+  // Pauses a running game between two steps: the timer stops (so does the
+  // song clock), every note struck and not yet released gets its note-off,
+  // held sustain pedals are let go; counters, position, tempo and programs
+  // stay. During the count-in of Resume it goes back to paused (that count-in
+  // ends). False when no game runs, during Start's count-in, or when it is
+  // already paused.
+  bool Pause();
+  // Goes on after Pause: the one-second count-in (the frame loop shows the
+  // ready picture over the frozen field), the pedals put back, then the timer
+  // again from the same position; nothing is struck again and no drop is
+  // judged twice. False when not paused, or when Stop, Start, Pause or
+  // ClosePorts came during the count-in.
+  bool Resume();
   // True when Index is at or past the last event.
   bool IsAtEnd(int32_t Index) const;
   // Writes PlayCount to the settings file now; false when that failed (the
@@ -118,6 +134,8 @@ class TMidiPlayV : public TMidiOutput {
   void DoLcdStr(const std::string& Text) override;
   void DoLcdDot(TListIntItems& Dots) override;
   void DoRhythm(TMidiEventItemRhythm* Item) override;
+  // Sends as the output does and keeps track of the struck notes and pedals.
+  void SendShort(int Track, TMidiEventItemShort* Item) override;
 
   // ---- Seams for offline rendering and tests (main thread, timer off) ----
   void SetClock(TClockSource Clock);
@@ -130,6 +148,10 @@ class TMidiPlayV : public TMidiOutput {
   std::atomic<int32_t> PlayCount{0};
   std::atomic<bool> VoiceOn{false};
   std::atomic<int32_t> BarHalfWidth{0};  // pixels
+  std::atomic<TPauseState> PauseState{TPauseState::None};
+  // When the last step ran (ns on the steady clock): the position it left
+  // is that old. The drawing of a calibrated offset reads it.
+  std::atomic<int64_t> StepMomentNs{0};
   void* Form = nullptr;                  // the owner; the mouse x comes from Application()
   std::string LcdText;                   // last display text (CP932)
   TListIntItems LcdDots;                 // last display dot pattern
@@ -158,6 +180,10 @@ class TMidiPlayV : public TMidiOutput {
   enum class TStepEnd { Waiting, Reached };
 
   void TimerHandler();
+  // The count-in frames of Start and Resume; false as soon as game is no
+  // longer the running one.
+  bool RunCountIn(uint32_t Game);
+  void SendNow(const std::vector<TSoundingNotes::TMessage>& Messages);
   void Step(int32_t ElapsedMs);
   void AdvanceClock(int32_t ElapsedMs);
   void InterpolateTicks();
@@ -190,6 +216,9 @@ class TMidiPlayV : public TMidiOutput {
   // Bumped by Start, Stop and ClosePorts: a count-in that finds it changed
   // belongs to a game that is no longer running.
   std::atomic<uint32_t> m_gameGeneration{0};
+  std::atomic<bool> m_countingIn{false};  // Start's count-in runs
+  // Notes struck and pedals held: written by the sending step, read by Pause.
+  TSoundingNotes m_sounding;
   std::atomic<bool> m_saveErrorReported{false};
   std::atomic<bool> m_stepErrorReported{false};
   HWND m_window = nullptr;

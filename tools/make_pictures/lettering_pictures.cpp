@@ -127,6 +127,8 @@ std::vector<Picture> DrawAllPictures(const PictureFonts& fonts) {
   pictures.push_back({"title.bmp", BmpKind::Alpha32, DrawTitle(fonts)});
   pictures.push_back({"result.bmp", BmpKind::Alpha32, DrawLabel(fonts, "RESULT", 56, 4)});
   pictures.push_back({"ready.bmp", BmpKind::Alpha32, DrawLabel(fonts, "READY", 64, 6)});
+  // Beyond the designed eleven: the lettering over a paused game.
+  pictures.push_back({"pause.bmp", BmpKind::Alpha32, DrawLabel(fonts, "PAUSE", 64, 6)});
   pictures.push_back({"good.bmp", BmpKind::Alpha32, DrawLabel(fonts, "Good", 38, 1)});
   pictures.push_back({"bad.bmp", BmpKind::Alpha32, DrawLabel(fonts, "Bad", 38, 1)});
   pictures.push_back({"niceplay.bmp", BmpKind::Alpha32, DrawLabel(fonts, "NICE PLAY!", 44, 2)});

@@ -10,6 +10,7 @@
 #include "game/open_song.h"
 #include "game/options.h"
 #include "game/pluvionaut1.h"
+#include "game/tr.h"
 #include "game/window_player.h"
 #include "platform/kernel/cp932.h"
 #include "platform/ui/application.h"
@@ -29,7 +30,7 @@ QString TForm1::ChooseSongFile() {
   // Qt's own dialog everywhere, so the filters look the same on every desktop.
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   dialog.setOption(QFileDialog::HideNameFilterDetails, true);
-  dialog.setNameFilters(NameFiltersFromFilter(OpenDialogFilter()));
+  dialog.setNameFilters(NameFiltersFromFilter(Tr(OpenDialogFilter())));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().constFirst();
 }
@@ -49,8 +50,8 @@ void TForm1::OpenSong(const QString& fileName) {
   } catch (...) {
     setWindowTitle(appTitle);
     m_menu->Item("Play")->setEnabled(false);
-    Application().ShowMessageBox(Utf8ToCp932(LoadErrorText().toStdString()),
-                                 Utf8ToCp932(LoadErrorCaption().toStdString()), MB_OK | MB_ICONERROR);
+    Application().ShowMessageBox(Utf8ToCp932(Tr(LoadErrorText()).toStdString()),
+                                 Utf8ToCp932(Tr(LoadErrorCaption()).toStdString()), MB_OK | MB_ICONERROR);
   }
 }
 

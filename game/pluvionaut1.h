@@ -5,6 +5,7 @@
 //                       OpenSong, dropped files
 //   frame_loop.cpp      ApplicationEvents1Idle, FramerateTimerTimer, status
 //                       bar read-outs
+//   form_language.cpp   the language: translators, its submenu, the switch
 // Main thread only. The window owns its menus, drawing, status bar, timers,
 // idle driver and the sequencer Player with its ports; tests may attach
 // another TWindowPlayer in its place (not owned). It installs its frame loop
@@ -21,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "game/language.h"
 #include "game/main_menu.h"
 #include "game/options.h"
 
@@ -32,6 +34,7 @@ class TFormOwnerWindow;
 class TOwnerWindow;
 class TGameGraphics;
 class TIdleDriver;
+class TLanguageMenu;
 class TMidiPlayV;
 class TPlayField;
 class TSequencerPlayer;
@@ -85,6 +88,11 @@ class TForm1 : public QMainWindow {
   // The application's hint changed: status panel 0 shows it.
   void DisplayHint(const QString& hint);
   const QString& Hint() const { return m_hint; }
+  // The language of every text the player reads; switching takes effect at
+  // once (captions, hints, status texts, scripts) and is kept in the
+  // settings ("言語" in "拡張設定").
+  void SetLanguage(TLanguage language);
+  TLanguage Language() const;
 
   // The sequencer the handlers drive: Player's adapter unless another one
   // is attached (not owned; nullptr detaches).
@@ -127,6 +135,10 @@ class TForm1 : public QMainWindow {
   bool DrawFrame();
   void CreatePlayer(int playDevice);
   void LoadTutorial();
+  void InstallLanguage();
+  void BuildLanguageMenu();
+  // The tutorial and scenario scripts of the current language.
+  void LoadScripts();
   bool FormCloseQuery();
   void FormClose();
   void ConnectMenuHandlers();
@@ -135,7 +147,9 @@ class TForm1 : public QMainWindow {
   static QStringList LocalFiles(const QMimeData* mime);
 
   std::unique_ptr<TExtendedSettings> m_extendedSettings;
+  std::unique_ptr<TGameLanguage> m_language;
   std::unique_ptr<TMainMenu> m_menu;
+  std::unique_ptr<TLanguageMenu> m_languageMenu;
   TDrawArea* m_drawArea = nullptr;
   TStatusBar* m_statusBar = nullptr;
   QTimer m_framerateTimer;

@@ -1,0 +1,78 @@
+// The collector of translatable texts in C++ sources: what counts as a text,
+// what does not, and the lupdate input it writes.
+#include "tools/translation_texts/source_texts.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+TEST(SourceTexts, LiteralsGivenToTrOrMarkedTranslatable) {
+  EXPECT_EQ(TranslatableLiterals(R"(box(Tr("ゲームを始めるよ。"));)"), Texts{"ゲームを始めるよ。"});
+  EXPECT_EQ(TranslatableLiterals(R"(Tr ( QStringLiteral ( "一時停止中だよ。" ) ))"), Texts{"一時停止中だよ。"});
+  EXPECT_EQ(TranslatableLiterals(R"(Tr(QString::fromUtf8("あ")))"), Texts{"あ"});
+  // Adjacent literals are one text, escapes are resolved, comments between
+  // the pieces do not count.
+  EXPECT_EQ(TranslatableLiterals("constexpr auto k = Translatable(\"一行目\\r\\n\" // first\n  \"二行目 \\\"引用\\\"\");"),
+            Texts{"一行目\r\n二行目 \"引用\""});
+  EXPECT_EQ(TranslatableLiterals(R"(Tr("\x41\101\t\\"))"), Texts{"AA\t\\"});
+  // Several on one line, in order.
+  EXPECT_EQ(TranslatableLiterals(R"(f(Tr("a"), Tr("b")); Tr("%1回目だよ。").arg(n);)"), (Texts{"a", "b", "%1回目だよ。"}));
+}
+
+TEST(SourceTexts, AnythingElseIsNoText) {
+  // Texts built at run time, the declarations themselves, other names
+  // ending or starting alike, member calls, comments and string contents.
+  for (const char* source : {
+           R"(Tr(caption))",
+           R"(Tr(QStringLiteral("通常の") + caption))",
+           R"(Tr("a" + b))",
+           R"(inline QString Tr(const char* japaneseUtf8);)",
+           R"(MyTr("x"); TrText("x"); widget.Tr("x"); p->Tr("x"); ns::Tr("x");)",
+           "// Tr(\"in a comment\")\n/* Tr(\"in a block\") */",
+           R"x(const char* s = "Tr(\"in a string\")"; char c = '"'; f(c);)x",
+           R"(Tr("unterminated)",
+           R"(Translatable()",
+       }) {
+    EXPECT_EQ(TranslatableLiterals(source), Texts{}) << source;
+  }
+  // A quote character does not open a string that would hide a later text.
+  EXPECT_EQ(TranslatableLiterals(R"(char q = '"'; Tr("後"))"), Texts{"後"});
+}
+
+TEST(SourceTexts, LupdateInputRoundTripsEveryText) {
+  const std::set<std::string> texts = {"改行\r\nのある文", "引用 \"符\" と \\", "タブ\tも", "plain"};
+  const std::string source = LupdateSource(texts, "Pluvionaut");
+  EXPECT_NE(source.find("QT_TRANSLATE_NOOP(\"Pluvionaut\", \"plain\");"), std::string::npos);
+  // Read back as if each line called Translatable: the same texts.
+  std::string marked = source;
+  for (std::size_t at; (at = marked.find("QT_TRANSLATE_NOOP(\"Pluvionaut\", ")) != std::string::npos;) {
+    marked.replace(at, std::string("QT_TRANSLATE_NOOP(\"Pluvionaut\", ").size(), "Translatable(");
+  }
+  const Texts back = TranslatableLiterals(marked);
+  EXPECT_EQ(std::set<std::string>(back.begin(), back.end()), texts);
+}
+
+TEST(SourceTexts, TheGameFoldersLeaveOutTestsAndTools) {
+  namespace fs = std::filesystem;
+  const fs::path root = fs::temp_directory_path() / ("pluv_source_texts_" + std::to_string(getpid()));
+  for (const char* dir : {"game/dialogs", "records", "tests/game", "tools/x", "build-asan", ".git", "data"}) {
+    fs::create_directories(root / dir);
+  }
+  std::ofstream(root / "game" / "dialogs" / "a.cpp") << R"(Tr("ゲーム"))";
+  std::ofstream(root / "records" / "b.h") << R"(Translatable("記録"))";
+  std::ofstream(root / "records" / "notes.txt") << R"(Tr("テキストファイル"))";
+  std::ofstream(root / "tests" / "game" / "c.cpp") << R"(Tr("テスト"))";
+  std::ofstream(root / "tools" / "x" / "d.cpp") << R"(Tr("ツール"))";
+  const std::vector<fs::path> folders = GameSourceFolders(root);
+  EXPECT_EQ(folders, (std::vector<fs::path>{root / "game", root / "records"}));
+  EXPECT_EQ(TranslatableLiteralsIn(folders), (std::set<std::string>{"ゲーム", "記録"}));
+  fs::remove_all(root);
+}
+
+}  // namespace

@@ -41,6 +41,8 @@ TEST(SourceTexts, AnythingElseIsNoText) {
        }) {
     EXPECT_EQ(TranslatableLiterals(source), Texts{}) << source;
   }
+  // Raw strings are skipped whole, whatever quotes they hold.
+  EXPECT_EQ(TranslatableLiterals("auto r = R\"x(Tr(\"raw\") \" )\" )x\"; Tr(\"後\");"), Texts{"後"});
   // A quote character does not open a string that would hide a later text.
   EXPECT_EQ(TranslatableLiterals(R"(char q = '"'; Tr("後"))"), Texts{"後"});
 }

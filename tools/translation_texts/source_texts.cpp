@@ -75,6 +75,16 @@ class TScanner {
       m_pos = end == std::string_view::npos ? m_text.size() : end + 2;
       return true;
     }
+    if (At("R\"") && (m_pos == 0 || !IsIdentifierChar(m_text[m_pos - 1]))) {
+      // A raw string: R"delimiter( ... )delimiter".
+      const std::size_t open = m_text.find('(', m_pos + 2);
+      if (open != std::string_view::npos) {
+        const std::string close = ")" + std::string(m_text.substr(m_pos + 2, open - m_pos - 2)) + "\"";
+        const std::size_t end = m_text.find(close, open + 1);
+        m_pos = end == std::string_view::npos ? m_text.size() : end + close.size();
+        return true;
+      }
+    }
     if (m_pos < m_text.size() && (m_text[m_pos] == '"' || m_text[m_pos] == '\'')) {
       ReadQuoted(m_text[m_pos]);
       return true;

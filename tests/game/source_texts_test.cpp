@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <unistd.h>
 
 namespace {
@@ -75,6 +77,45 @@ TEST(SourceTexts, TheGameFoldersLeaveOutTestsAndTools) {
   EXPECT_EQ(folders, (std::vector<fs::path>{root / "game", root / "records"}));
   EXPECT_EQ(TranslatableLiteralsIn(folders), (std::set<std::string>{"ゲーム", "記録"}));
   fs::remove_all(root);
+}
+
+TEST(SourceTexts, LupdateKeepsTranslationsAndTakesNewTextsFromTheCollectorsOutput) {
+  // The refreshing step as the script runs it, with the real lupdate: a kept
+  // text keeps its English, a new one arrives unfinished, a vanished one goes.
+  namespace fs = std::filesystem;
+  const fs::path lupdate = "/usr/lib/qt6/bin/lupdate";
+  if (!fs::exists(lupdate)) GTEST_SKIP() << "lupdate (qt6-l10n-tools) is not installed";
+  const fs::path dir = fs::temp_directory_path() / ("pluv_lupdate_" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  const fs::path ts = dir / "t_en.ts";
+  std::ofstream(ts) << R"x(<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ja">
+<context>
+    <name>Pluvionaut</name>
+    <message>
+        <source>ゲームを始めるよ。</source>
+        <translation>Let's start the game!</translation>
+    </message>
+    <message>
+        <source>消えた文だよ。</source>
+        <translation>Gone.</translation>
+    </message>
+</context>
+</TS>
+)x";
+  std::ofstream(dir / "texts.cpp") << LupdateSource({"ゲームを始めるよ。", "一行目\r\n二行目だよ。"}, "Pluvionaut");
+  const std::string command = lupdate.string() + " -silent -locations none -no-obsolete -source-language ja " +
+                              "-target-language en " + (dir / "texts.cpp").string() + " -ts " + ts.string();
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  std::ifstream in(ts);
+  const std::string result((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(result.find("<translation>Let&apos;s start the game!</translation>"), std::string::npos) << result;
+  EXPECT_NE(result.find("一行目<byte value=\"xd\"/>\n二行目だよ。</source>\n        <translation type=\"unfinished\">"),
+            std::string::npos)
+      << result;
+  EXPECT_EQ(result.find("消えた文だよ。"), std::string::npos) << result;
+  fs::remove_all(dir);
 }
 
 }  // namespace

@@ -11,8 +11,8 @@
 #include "game/game_recorder.h"
 #include "game/open_song.h"
 #include "game/options.h"
-#include "game/tr.h"
 #include "game/timing/timing_settings.h"
+#include "game/tr.h"
 #include "game/pluvionaut1.h"
 
 #include "game/sound_menu.h"
@@ -35,7 +35,7 @@ QString TForm1::ChooseSongFile() {
   // Qt's own dialog everywhere, so the filters look the same on every desktop.
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   dialog.setOption(QFileDialog::HideNameFilterDetails, true);
-  dialog.setNameFilters(NameFiltersFromFilter(OpenDialogFilter()));
+  dialog.setNameFilters(NameFiltersFromFilter(Tr(OpenDialogFilter())));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().constFirst();
 }
@@ -67,8 +67,8 @@ bool TForm1::LoadSong(const QString& fileName) {
 }
 
 void TForm1::ShowLoadError() {
-  Application().ShowMessageBox(Utf8ToCp932(LoadErrorText().toStdString()),
-                               Utf8ToCp932(LoadErrorCaption().toStdString()), MB_OK | MB_ICONERROR);
+  Application().ShowMessageBox(Utf8ToCp932(Tr(LoadErrorText()).toStdString()),
+                               Utf8ToCp932(Tr(LoadErrorCaption()).toStdString()), MB_OK | MB_ICONERROR);
 }
 
 void TForm1::PlayClick() {

@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 
+#include "game/tr.h"
+#include "game/translatable.h"
 #include "platform/kernel/cp932.h"
 
 namespace {
@@ -35,22 +37,23 @@ QString SongCaption(const QString& filePath, const std::string& titleCp932) {
 }
 
 const QString& LoadErrorText() {
-  static const QString text = QStringLiteral("ファイルの読み込みに失敗しちゃった…。\r\nごめんね、お兄ちゃん。");
+  static const QString text =
+      QString::fromUtf8(Translatable("ファイルの読み込みに失敗しちゃった…。\r\nごめんね、お兄ちゃん。"));
   return text;
 }
 
 QString TutorialSongMissingText(const std::string& reason) {
-  return LoadErrorText() + QStringLiteral("\r\n\r\n") + QString::fromStdString(reason);
+  return Tr(LoadErrorText()) + QStringLiteral("\r\n\r\n") + QString::fromStdString(reason);
 }
 
 const QString& LoadErrorCaption() {
-  static const QString caption = QStringLiteral("エラー");
+  static const QString caption = QString::fromUtf8(Translatable("エラー"));
   return caption;
 }
 
 const QString& OpenDialogFilter() {
   static const QString filter =
-      QStringLiteral("MIDI ファイル (*.mid;*rmi;*midi)|*.mid;*rmi;*midi|すべてのファイル (*.*)|*.*");
+      QString::fromUtf8(Translatable("MIDI ファイル (*.mid;*rmi;*midi)|*.mid;*rmi;*midi|すべてのファイル (*.*)|*.*"));
   return filter;
 }
 

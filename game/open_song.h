@@ -20,15 +20,18 @@ QString TrimSongTitle(const std::string& titleCp932);
 QString SongCaption(const QString& filePath, const std::string& titleCp932);
 
 // The error box shown when a song cannot be loaded (its lines separated by
-// CR LF, as in every message box text of the game).
+// CR LF, as in every message box text of the game): the Japanese source
+// texts, which go through Tr when shown.
 const QString& LoadErrorText();
 const QString& LoadErrorCaption();
 // The box at start-up when the tutorial song cannot be loaded: the load error
-// text and, below it, what was wrong (reason: the reader's message, UTF-8).
+// text in the current language and, below it, what was wrong (reason: the
+// reader's message, UTF-8).
 QString TutorialSongMissingText(const std::string& reason);
 
 // The file dialog's filter in the class library's form: description and
-// patterns separated by vertical bars, patterns by semicolons.
+// patterns separated by vertical bars, patterns by semicolons (the Japanese
+// source text; its translation keeps the patterns).
 const QString& OpenDialogFilter();
 
 // A class-library filter turned into Qt name filters, one per pair:

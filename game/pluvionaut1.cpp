@@ -18,6 +18,7 @@
 #include "game/frame/game_graphics.h"
 #include "game/frame/play_field.h"
 #include "game/idle_driver.h"
+#include "game/language_menu.h"
 #include "game/frame/frame_text.h"
 #include "game/game_recorder.h"
 #include "game/open_song.h"
@@ -30,6 +31,7 @@
 #include "game/sound_menu.h"
 #include "game/status_bar.h"
 #include "game/view_menu.h"
+#include "game/tr.h"
 #include "game/voice_cues.h"
 #include "game/window/disabled_item_hints.h"
 #include "game/window_player.h"
@@ -54,6 +56,8 @@ TForm1::TForm1(QWidget* parent, int playDevice) : QMainWindow(parent) {
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
   m_extendedSettings = std::make_unique<TExtendedSettings>(SettingsFilePath());
+  // The language first, so that every text is made in it.
+  InstallLanguage();
   menuBar()->setNativeMenuBar(false);
   m_menu = std::make_unique<TMainMenu>(menuBar());
   // Menus are windows of their own; let them take the form's font too.
@@ -96,6 +100,8 @@ TForm1::TForm1(QWidget* parent, int playDevice) : QMainWindow(parent) {
   m_framerateTimer.start();
   Application().SetIdleHandler([this](void* sender, bool& done) { ApplicationEvents1Idle(sender, done); });
   m_idle = std::make_unique<TIdleDriver>([this](bool& done) { done = Application().RunIdleHandler(this); });
+  // Last of the view menu's items.
+  BuildLanguageMenu();
 }
 
 TForm1::~TForm1() {
@@ -173,8 +179,7 @@ bool TForm1::UsePlayDevice(int deviceId) {
 }
 
 void TForm1::LoadTutorial() {
-  Memo1 = ReadScriptFile(kTutorialScript);
-  Memo2 = ReadScriptFile(kScenarioScript);
+  LoadScripts();
   try {
     m_ownPlayer->LoadFromFile(TranslatePath(kTutorialSongFile));
     m_ownPlayer->Seek(0);
@@ -185,7 +190,7 @@ void TForm1::LoadTutorial() {
     // off and start up all the same.
     m_menu->Item("Play")->setEnabled(false);
     Application().ShowMessageBox(Utf8ToCp932(TutorialSongMissingText(error.what()).toStdString()),
-                                 Utf8ToCp932(LoadErrorCaption().toStdString()), MB_OK | MB_ICONERROR);
+                                 Utf8ToCp932(Tr(LoadErrorCaption()).toStdString()), MB_OK | MB_ICONERROR);
   }
   // The tutorial stays until a song is opened, also when its song is missing.
   TutorialSong = true;

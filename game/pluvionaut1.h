@@ -9,6 +9,7 @@
 //                       window, the options and result a game hands over
 //   form_timing.cpp     pause and resume, pausing when the window goes to
 //                       the background, the timing dialog
+//   form_language.cpp   the language: translators, its submenu, the switch
 // Main thread only. The window owns its menus, drawing, status bar, timers,
 // idle driver and the sequencer Player with its ports; tests may attach
 // another TWindowPlayer in its place (not owned). It installs its frame loop
@@ -26,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "game/language.h"
 #include "game/main_menu.h"
 #include "game/options.h"
 #include "records/game_record.h"
@@ -43,6 +45,7 @@ class TFormOwnerWindow;
 class TOwnerWindow;
 class TGameGraphics;
 class TIdleDriver;
+class TLanguageMenu;
 class TMidiPlayV;
 class TPlayField;
 class TSequencerPlayer;
@@ -119,6 +122,11 @@ class TForm1 : public QMainWindow {
   // The application's hint changed: status panel 0 shows it.
   void DisplayHint(const QString& hint);
   const QString& Hint() const { return m_hint; }
+  // The language of every text the player reads; switching takes effect at
+  // once (captions, hints, status texts, scripts) and is kept in the
+  // settings ("言語" in "拡張設定").
+  void SetLanguage(TLanguage language);
+  TLanguage Language() const;
 
   // The sequencer the handlers drive: Player's adapter unless another one
   // is attached (not owned; nullptr detaches).
@@ -177,6 +185,10 @@ class TForm1 : public QMainWindow {
   void LoadTutorial();
   // True when the window may close now; false while the farewell plays (the
   // window closes by itself at its end).
+  void InstallLanguage();
+  void BuildLanguageMenu();
+  // The tutorial and scenario scripts of the current language.
+  void LoadScripts();
   bool FormCloseQuery();
   void FarewellEnded();
   void FormClose();
@@ -199,8 +211,10 @@ class TForm1 : public QMainWindow {
   static QStringList LocalFiles(const QMimeData* mime);
 
   std::unique_ptr<TExtendedSettings> m_extendedSettings;
+  std::unique_ptr<TGameLanguage> m_language;
   std::unique_ptr<TMainMenu> m_menu;
   std::unique_ptr<TSoundMenu> m_soundMenu;
+  std::unique_ptr<TLanguageMenu> m_languageMenu;
   TDrawArea* m_drawArea = nullptr;
   TStatusBar* m_statusBar = nullptr;
   QTimer m_framerateTimer;

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QThread>
 
+#include "game/tr.h"
 #include "platform/kernel/cp932.h"
 #include "platform/ui/message_window.h"
 
@@ -29,6 +30,15 @@ QMessageBox::Icon IconOf(UINT flags) {
 }
 
 void DeliverPostedMessages() { ProcessPostedMessages(); }
+
+// A box text of the Qt-free parts (the sequencer's unlock box) is a Japanese
+// source text: it is shown in the current language. Texts already translated
+// by their caller find no translation and stay as they are.
+QString TranslatedForQt(const std::string& cp932) {
+  QString text = Tr(QString::fromStdString(Cp932ToUtf8(cp932)));
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return text;
+}
 
 }  // namespace
 
@@ -59,14 +69,16 @@ void TQtApplication::ProcessMessages() {
 }
 
 int TQtApplication::ShowMessageBox(const std::string& text, const std::string& caption, UINT flags) {
-  const QString qtText = MessageTextForQt(text);
-  const QString qtCaption = MessageTextForQt(caption);
   QCoreApplication* app = QCoreApplication::instance();
   if (app == nullptr) return IDCANCEL;
-  if (QThread::currentThread() == app->thread()) return ShowMessageBoxHere(qtText, qtCaption, flags);
+  // Translated on the main thread, where the translators change.
+  if (QThread::currentThread() == app->thread()) {
+    return ShowMessageBoxHere(TranslatedForQt(text), TranslatedForQt(caption), flags);
+  }
   int answer = IDCANCEL;
   QMetaObject::invokeMethod(
-      app, [&] { answer = ShowMessageBoxHere(qtText, qtCaption, flags); }, Qt::BlockingQueuedConnection);
+      app, [&] { answer = ShowMessageBoxHere(TranslatedForQt(text), TranslatedForQt(caption), flags); },
+      Qt::BlockingQueuedConnection);
   return answer;
 }
 

@@ -1,8 +1,9 @@
 // The application object of the real program on Qt: pumps Qt events and the
 // posted messages of message windows, shows message boxes (from any thread,
 // on the main thread), and wakes the main loop when another thread posts a
-// message. Created on the main thread after the QApplication and before the
-// main window; installs itself as Application() for its lifetime.
+// message. Box texts are Japanese source texts shown through Tr. Created on
+// the main thread after the QApplication and before the main window;
+// installs itself as Application() for its lifetime.
 #pragma once
 
 #include <QString>

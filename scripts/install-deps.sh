@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config ninja-build clang
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n zlib1g-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-l10n-tools qt6-translations-l10n zlib1g-dev
   libfluidsynth-dev fluid-soundfont-gm timgm6mb-soundfont
   librtaudio-dev librtmidi-dev libsndfile1-dev libasound2-dev
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic

@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "game/sequencer/random.h"
+#include "game/translatable.h"
 #include "platform/kernel/cp932.h"
 #include "platform/kernel/profile.h"
 
@@ -22,7 +23,8 @@ constexpr int kVoiceChoices = 2;
 // of 10 is exactly enough.
 constexpr long double kCheerRatio = 0.9L;
 
-constexpr char kUnlockCaption[] = "隠し機能出現！";
+// The window translates the box when it shows it.
+constexpr const char* kUnlockCaption = Translatable("隠し機能出現！");
 
 struct TUnlock {
   int32_t PlayCount;
@@ -31,27 +33,27 @@ struct TUnlock {
 
 constexpr TUnlock kUnlocks[] = {
     {1,
-     "好きなMIDIファイルを使ってプレイできるようになったよ、お兄ちゃん！\r\n"
-     "[ファイル]メニューの[MIDIファイルを開く]でダイアログを表示して、MIDIファイルを選んでね。\r\n"
-     "ドラッグアンドドロップでもMIDIファイルを開けるよ。"},
+     Translatable("好きなMIDIファイルを使ってプレイできるようになったよ、お兄ちゃん！\r\n"
+                  "[ファイル]メニューの[MIDIファイルを開く]でダイアログを表示して、MIDIファイルを選んでね。\r\n"
+                  "ドラッグアンドドロップでもMIDIファイルを開けるよ。")},
     {4,
-     "雨の落下スピードを変えられるようになったよ、お兄ちゃん！\r\n"
-     "[オプション]メニューの[雨の落下スピード]から選んでね。"},
+     Translatable("雨の落下スピードを変えられるようになったよ、お兄ちゃん！\r\n"
+                  "[オプション]メニューの[雨の落下スピード]から選んでね。")},
     {9,
-     "雨の表示方法を変えられるようになったよ、お兄ちゃん！\r\n"
-     "[オプション]メニューの[雨の表示方法]から選んでね。"},
+     Translatable("雨の表示方法を変えられるようになったよ、お兄ちゃん！\r\n"
+                  "[オプション]メニューの[雨の表示方法]から選んでね。")},
     {16,
-     "雨の落下位置を変えられるようになったよ、お兄ちゃん！\r\n"
-     "[オプション]メニューの[雨の落下位置]から選んでね。"},
+     Translatable("雨の落下位置を変えられるようになったよ、お兄ちゃん！\r\n"
+                  "[オプション]メニューの[雨の落下位置]から選んでね。")},
     {32,
-     "プレイするチャンネルを変えられるようになったよ、お兄ちゃん！\r\n"
-     "[オプション]メニューの[プレイするチャンネル]から選んでね。"},
+     Translatable("プレイするチャンネルを変えられるようになったよ、お兄ちゃん！\r\n"
+                  "[オプション]メニューの[プレイするチャンネル]から選んでね。")},
     {64,
-     "音楽の再生スピードを変えられるようになったよ、お兄ちゃん！\r\n"
-     "[オプション]メニューの[音楽の再生スピード]から選んでね。"},
+     Translatable("音楽の再生スピードを変えられるようになったよ、お兄ちゃん！\r\n"
+                  "[オプション]メニューの[音楽の再生スピード]から選んでね。")},
     {128,
-     "バーの長さを変えられるようになったよ、お兄ちゃん！\r\n"
-     "[オプション]メニューの[バーの長さ]から選んでね。"},
+     Translatable("バーの長さを変えられるようになったよ、お兄ちゃん！\r\n"
+                  "[オプション]メニューの[バーの長さ]から選んでね。")},
 };
 
 }  // namespace

@@ -1,0 +1,517 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ja">
+<context>
+    <name>Pluvionaut</name>
+    <message>
+        <source>0.25</source>
+        <translation>0.25</translation>
+    </message>
+    <message>
+        <source>0.5</source>
+        <translation>0.5</translation>
+    </message>
+    <message>
+        <source>1.0</source>
+        <translation>1.0</translation>
+    </message>
+    <message>
+        <source>1.5</source>
+        <translation>1.5</translation>
+    </message>
+    <message>
+        <source>2.0</source>
+        <translation>2.0</translation>
+    </message>
+    <message>
+        <source>3.0</source>
+        <translation>3.0</translation>
+    </message>
+    <message>
+        <source>4.0</source>
+        <translation>4.0</translation>
+    </message>
+    <message>
+        <source>5.0</source>
+        <translation>5.0</translation>
+    </message>
+    <message>
+        <source>6.0</source>
+        <translation>6.0</translation>
+    </message>
+    <message>
+        <source>ALL OFF</source>
+        <translation>ALL OFF</translation>
+    </message>
+    <message>
+        <source>ALL ON</source>
+        <translation>ALL ON</translation>
+    </message>
+    <message>
+        <source>CH #01</source>
+        <translation>CH #01</translation>
+    </message>
+    <message>
+        <source>CH #02</source>
+        <translation>CH #02</translation>
+    </message>
+    <message>
+        <source>CH #03</source>
+        <translation>CH #03</translation>
+    </message>
+    <message>
+        <source>CH #04</source>
+        <translation>CH #04</translation>
+    </message>
+    <message>
+        <source>CH #05</source>
+        <translation>CH #05</translation>
+    </message>
+    <message>
+        <source>CH #06</source>
+        <translation>CH #06</translation>
+    </message>
+    <message>
+        <source>CH #07</source>
+        <translation>CH #07</translation>
+    </message>
+    <message>
+        <source>CH #08</source>
+        <translation>CH #08</translation>
+    </message>
+    <message>
+        <source>CH #09</source>
+        <translation>CH #09</translation>
+    </message>
+    <message>
+        <source>CH #10 （ドラムチャンネル）</source>
+        <translation>CH #10 (drum channel)</translation>
+    </message>
+    <message>
+        <source>CH #11</source>
+        <translation>CH #11</translation>
+    </message>
+    <message>
+        <source>CH #12</source>
+        <translation>CH #12</translation>
+    </message>
+    <message>
+        <source>CH #13</source>
+        <translation>CH #13</translation>
+    </message>
+    <message>
+        <source>CH #14</source>
+        <translation>CH #14</translation>
+    </message>
+    <message>
+        <source>CH #15</source>
+        <translation>CH #15</translation>
+    </message>
+    <message>
+        <source>CH #16</source>
+        <translation>CH #16</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <source>HI-SPEEDオプションだよ。</source>
+        <translation>This is the HI-SPEED option!</translation>
+    </message>
+    <message>
+        <source>HIDDEN</source>
+        <translation>HIDDEN</translation>
+    </message>
+    <message>
+        <source>HIDDEN/SUDDENオプションだよ。</source>
+        <translation>This is the HIDDEN/SUDDEN option!</translation>
+    </message>
+    <message>
+        <source>MIDI ファイル (*.mid;*rmi;*midi)|*.mid;*rmi;*midi|すべてのファイル (*.*)|*.*</source>
+        <translation>MIDI files (*.mid;*rmi;*midi)|*.mid;*rmi;*midi|All files (*.*)|*.*</translation>
+    </message>
+    <message>
+        <source>MIDIファイルを開く(&amp;O)...</source>
+        <translation>&amp;Open MIDI File...</translation>
+    </message>
+    <message>
+        <source>MIRROR</source>
+        <translation>MIRROR</translation>
+    </message>
+    <message>
+        <source>MIRROR/RANDOMオプションだよ。</source>
+        <translation>This is the MIRROR/RANDOM option!</translation>
+    </message>
+    <message>
+        <source>NORMAL</source>
+        <translation>NORMAL</translation>
+    </message>
+    <message>
+        <source>OFF</source>
+        <translation>OFF</translation>
+    </message>
+    <message>
+        <source>ON</source>
+        <translation>ON</translation>
+    </message>
+    <message>
+        <source>RANDOM</source>
+        <translation>RANDOM</translation>
+    </message>
+    <message>
+        <source>S-RANDOM</source>
+        <translation>S-RANDOM</translation>
+    </message>
+    <message>
+        <source>SUDDEN</source>
+        <translation>SUDDEN</translation>
+    </message>
+    <message>
+        <source>∞</source>
+        <translation>∞</translation>
+    </message>
+    <message>
+        <source>えっ、帰るの？</source>
+        <translation>Huh? You&apos;re leaving already?</translation>
+    </message>
+    <message>
+        <source>エラー</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>オプション(&amp;O)</source>
+        <translation>&amp;Options</translation>
+    </message>
+    <message>
+        <source>ゲームの言葉を選べるよ。 / Pick the language of the game.</source>
+        <translation>You can pick the language I talk in!</translation>
+    </message>
+    <message>
+        <source>ゲームを中断するよ。</source>
+        <translation>I&apos;ll stop the game here.</translation>
+    </message>
+    <message>
+        <source>ゲームを始めるよ。</source>
+        <translation>Let&apos;s start the game!</translation>
+    </message>
+    <message>
+        <source>サウンド(&amp;S)</source>
+        <translation>&amp;Sound</translation>
+    </message>
+    <message>
+        <source>チャンネル01の音が雨として降ってくるよ。</source>
+        <translation>The notes of channel 01 fall as rain.</translation>
+    </message>
+    <message>
+        <source>チャンネル02の音が雨として降ってくるよ。</source>
+        <translation>The notes of channel 02 fall as rain.</translation>
+    </message>
+    <message>
+        <source>チャンネル03の音が雨として降ってくるよ。</source>
+        <translation>The notes of channel 03 fall as rain.</translation>
+    </message>
+    <message>
+        <source>チャンネル04の音が雨として降ってくるよ。</source>
+        <translation>The notes of channel 04 fall as rain.</translation>
+    </message>
+    <message>
+        <source>チャンネル05の音が雨として降ってくるよ。</source>
+        <translation>The notes of channel 05 fall as rain.</translation>
+    </message>
+    <message>
+        <source>チャンネル06の音が雨として降ってくるよ。</source>
+        <translation>The notes of channel 06 fall as rain.</translation>
+    </message>
+    <message>
+        <source>チャンネル07の音が雨として降ってくるよ。</source>
+        <translation>The notes of channel 07 fall as rain.</translation>
+    </message>
+    <message>
+        <source>チャンネル08の音が雨として降ってくるよ。</source>
+        <translation>The notes of channel 08 fall as rain.</translation>
+    </message>
+    <message>
+        <source>チャンネル09の音が雨として降ってくるよ。</source>
+        <translation>The notes of channel 09 fall as rain.</translation>
+    </message>
+    <message>
+        <source>チャンネル10の音が雨として降ってくるよ。</source>
+        <translation>The notes of channel 10 fall as rain.</translation>
+    </message>
+    <message>
+        <source>チャンネル11の音が雨として降ってくるよ。</source>
+        <translation>The notes of channel 11 fall as rain.</translation>
+    </message>
+    <message>
+        <source>チャンネル12の音が雨として降ってくるよ。</source>
+        <translation>The notes of channel 12 fall as rain.</translation>
+    </message>
+    <message>
+        <source>チャンネル13の音が雨として降ってくるよ。</source>
+        <translation>The notes of channel 13 fall as rain.</translation>
+    </message>
+    <message>
+        <source>チャンネル14の音が雨として降ってくるよ。</source>
+        <translation>The notes of channel 14 fall as rain.</translation>
+    </message>
+    <message>
+        <source>チャンネル15の音が雨として降ってくるよ。</source>
+        <translation>The notes of channel 15 fall as rain.</translation>
+    </message>
+    <message>
+        <source>チャンネル16の音が雨として降ってくるよ。</source>
+        <translation>The notes of channel 16 fall as rain.</translation>
+    </message>
+    <message>
+        <source>バーの長さ</source>
+        <translation>Bar Length</translation>
+    </message>
+    <message>
+        <source>バーの長さが無限大になるよ。</source>
+        <translation>The bar stretches out forever!</translation>
+    </message>
+    <message>
+        <source>バーの長さが通常になるよ。</source>
+        <translation>The bar gets its normal length.</translation>
+    </message>
+    <message>
+        <source>バーの長さが通常の0.5倍になるよ。</source>
+        <translation>The bar grows to 0.5 times its normal length.</translation>
+    </message>
+    <message>
+        <source>バーの長さが通常の2.0倍になるよ。</source>
+        <translation>The bar grows to 2.0 times its normal length.</translation>
+    </message>
+    <message>
+        <source>バーの長さが通常の3.0倍になるよ。</source>
+        <translation>The bar grows to 3.0 times its normal length.</translation>
+    </message>
+    <message>
+        <source>バーの長さが通常の4.0倍になるよ。</source>
+        <translation>The bar grows to 4.0 times its normal length.</translation>
+    </message>
+    <message>
+        <source>バーの長さを変えられるようになったよ、お兄ちゃん！<byte value="xd"/>
+[オプション]メニューの[バーの長さ]から選んでね。</source>
+        <translation>Now you can change the bar length, big brother!<byte value="xd"/>
+Pick one from [Options] &gt; [Bar Length].</translation>
+    </message>
+    <message>
+        <source>バーの長さを変更できるよ。ゲームバランスが壊れてしまうよ。</source>
+        <translation>You can change the length of the bar. It breaks the game balance, though!</translation>
+    </message>
+    <message>
+        <source>ファイル(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>ファイルの読み込みに失敗しちゃった…。<byte value="xd"/>
+ごめんね、お兄ちゃん。</source>
+        <translation>I couldn&apos;t read that file...<byte value="xd"/>
+Sorry, big brother.</translation>
+    </message>
+    <message>
+        <source>プレイするチャンネル</source>
+        <translation>Channels to Play</translation>
+    </message>
+    <message>
+        <source>プレイするチャンネルを変えられるようになったよ、お兄ちゃん！<byte value="xd"/>
+[オプション]メニューの[プレイするチャンネル]から選んでね。</source>
+        <translation>Now you can choose the channels to play, big brother!<byte value="xd"/>
+Pick them from [Options] &gt; [Channels to Play].</translation>
+    </message>
+    <message>
+        <source>ルフナボイス</source>
+        <translation>Rufuna&apos;s Voice</translation>
+    </message>
+    <message>
+        <source>停止(&amp;S)</source>
+        <translation>&amp;Stop</translation>
+    </message>
+    <message>
+        <source>全てのチャンネルの音が雨として降ってくるようになるよ。</source>
+        <translation>The notes of every channel fall as rain.</translation>
+    </message>
+    <message>
+        <source>全てのチャンネルの音が雨として降ってこないようになるよ。</source>
+        <translation>No channel&apos;s notes fall as rain.</translation>
+    </message>
+    <message>
+        <source>再生(&amp;P)</source>
+        <translation>&amp;Play</translation>
+    </message>
+    <message>
+        <source>好きなMIDIファイルを使ってプレイできるようになったよ、お兄ちゃん！<byte value="xd"/>
+[ファイル]メニューの[MIDIファイルを開く]でダイアログを表示して、MIDIファイルを選んでね。<byte value="xd"/>
+ドラッグアンドドロップでもMIDIファイルを開けるよ。</source>
+        <translation>Now you can play with any MIDI file you like, big brother!<byte value="xd"/>
+Open the dialog with [File] &gt; [Open MIDI File...] and pick a MIDI file.<byte value="xd"/>
+You can also drag and drop a MIDI file onto the window.</translation>
+    </message>
+    <message>
+        <source>日本語</source>
+        <translation>日本語</translation>
+    </message>
+    <message>
+        <source>日本語でお話しするよ。 / I&apos;ll talk in Japanese.</source>
+        <translation>I&apos;ll talk to you in Japanese.</translation>
+    </message>
+    <message>
+        <source>曲の速さを変更できるよ。</source>
+        <translation>You can change how fast the song plays.</translation>
+    </message>
+    <message>
+        <source>曲を通常の0.5倍の速さで再生するよ。</source>
+        <translation>I&apos;ll play the song at 0.5 times the normal speed.</translation>
+    </message>
+    <message>
+        <source>曲を通常の1.5倍の速さで再生するよ。</source>
+        <translation>I&apos;ll play the song at 1.5 times the normal speed.</translation>
+    </message>
+    <message>
+        <source>曲を通常の2.0倍の速さで再生するよ。</source>
+        <translation>I&apos;ll play the song at 2.0 times the normal speed.</translation>
+    </message>
+    <message>
+        <source>曲を通常の速さで再生するよ。</source>
+        <translation>I&apos;ll play the song at its normal speed.</translation>
+    </message>
+    <message>
+        <source>私の声のON/OFFを変更できるよ。できればOFFにしてほしくないけど。</source>
+        <translation>You can turn my voice ON or OFF. I&apos;d rather you left it ON, though...</translation>
+    </message>
+    <message>
+        <source>私の声の再生をOFFにするよ。</source>
+        <translation>I&apos;ll keep my voice quiet.</translation>
+    </message>
+    <message>
+        <source>私の声の再生をONにするよ。</source>
+        <translation>I&apos;ll talk to you out loud!</translation>
+    </message>
+    <message>
+        <source>終了(&amp;X)</source>
+        <translation>E&amp;xit</translation>
+    </message>
+    <message>
+        <source>英語でお話しするよ。 / I&apos;ll talk in English.</source>
+        <translation>I&apos;ll talk to you in English.</translation>
+    </message>
+    <message>
+        <source>表示(&amp;V)</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>言語 / Language</source>
+        <translation>言語 / Language</translation>
+    </message>
+    <message>
+        <source>通常の0.25倍の速さで雨が降ってくるよ。</source>
+        <translation>The rain falls at 0.25 times the normal speed.</translation>
+    </message>
+    <message>
+        <source>通常の0.5倍の速さで雨が降ってくるよ。</source>
+        <translation>The rain falls at 0.5 times the normal speed.</translation>
+    </message>
+    <message>
+        <source>通常の2.0倍の速さで雨が降ってくるよ。</source>
+        <translation>The rain falls at 2.0 times the normal speed.</translation>
+    </message>
+    <message>
+        <source>通常の3.0倍の速さで雨が降ってくるよ。</source>
+        <translation>The rain falls at 3.0 times the normal speed.</translation>
+    </message>
+    <message>
+        <source>通常の4.0倍の速さで雨が降ってくるよ。</source>
+        <translation>The rain falls at 4.0 times the normal speed.</translation>
+    </message>
+    <message>
+        <source>通常の5.0倍の速さで雨が降ってくるよ。</source>
+        <translation>The rain falls at 5.0 times the normal speed.</translation>
+    </message>
+    <message>
+        <source>通常の6.0倍の速さで雨が降ってくるよ。</source>
+        <translation>The rain falls at 6.0 times the normal speed.</translation>
+    </message>
+    <message>
+        <source>通常の速さで雨が降ってくるよ。</source>
+        <translation>The rain falls at its normal speed.</translation>
+    </message>
+    <message>
+        <source>隠し機能出現！</source>
+        <translation>New feature unlocked!</translation>
+    </message>
+    <message>
+        <source>雨が途中から消えるよ。</source>
+        <translation>The rain vanishes halfway down.</translation>
+    </message>
+    <message>
+        <source>雨が途中まで現れないよ。</source>
+        <translation>The rain stays hidden until halfway down.</translation>
+    </message>
+    <message>
+        <source>雨が通常の位置に降ってくるよ。</source>
+        <translation>The rain falls in its usual places.</translation>
+    </message>
+    <message>
+        <source>雨が降ってくる位置がランダムになるよ。</source>
+        <translation>The rain falls in shuffled places.</translation>
+    </message>
+    <message>
+        <source>雨が降ってくる位置が各水滴ごとにランダムになるよ。</source>
+        <translation>Every single drop falls in a random place.</translation>
+    </message>
+    <message>
+        <source>雨が降ってくる位置が左右逆になるよ。</source>
+        <translation>The rain falls mirrored, left to right.</translation>
+    </message>
+    <message>
+        <source>雨として降ってくるかどうかをチャンネルごとに決められるよ。</source>
+        <translation>You can choose for each channel whether it falls as rain.</translation>
+    </message>
+    <message>
+        <source>雨として降ってくる曲を選択できるよ。</source>
+        <translation>You can pick the song that falls as rain!</translation>
+    </message>
+    <message>
+        <source>雨の落下スピード</source>
+        <translation>Rain Speed</translation>
+    </message>
+    <message>
+        <source>雨の落下スピードを変えられるようになったよ、お兄ちゃん！<byte value="xd"/>
+[オプション]メニューの[雨の落下スピード]から選んでね。</source>
+        <translation>Now you can change the rain speed, big brother!<byte value="xd"/>
+Pick one from [Options] &gt; [Rain Speed].</translation>
+    </message>
+    <message>
+        <source>雨の落下位置</source>
+        <translation>Rain Position</translation>
+    </message>
+    <message>
+        <source>雨の落下位置を変えられるようになったよ、お兄ちゃん！<byte value="xd"/>
+[オプション]メニューの[雨の落下位置]から選んでね。</source>
+        <translation>Now you can change where the rain falls, big brother!<byte value="xd"/>
+Pick one from [Options] &gt; [Rain Position].</translation>
+    </message>
+    <message>
+        <source>雨の表示方法</source>
+        <translation>Rain Display</translation>
+    </message>
+    <message>
+        <source>雨の表示方法を変えられるようになったよ、お兄ちゃん！<byte value="xd"/>
+[オプション]メニューの[雨の表示方法]から選んでね。</source>
+        <translation>Now you can change how the rain is shown, big brother!<byte value="xd"/>
+Pick one from [Options] &gt; [Rain Display].</translation>
+    </message>
+    <message>
+        <source>音楽の再生スピード</source>
+        <translation>Music Speed</translation>
+    </message>
+    <message>
+        <source>音楽の再生スピードを変えられるようになったよ、お兄ちゃん！<byte value="xd"/>
+[オプション]メニューの[音楽の再生スピード]から選んでね。</source>
+        <translation>Now you can change the music speed, big brother!<byte value="xd"/>
+Pick one from [Options] &gt; [Music Speed].</translation>
+    </message>
+</context>
+</TS>

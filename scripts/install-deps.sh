@@ -12,6 +12,7 @@ packages=(
   librtaudio-dev librtmidi-dev libsndfile1-dev libasound2-dev
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic
   xvfb xdotool x11-utils imagemagick
+  pulseaudio pulseaudio-utils
 )
 
 missing=()

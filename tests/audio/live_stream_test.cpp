@@ -199,3 +199,44 @@ TEST_F(LiveStreamTest, CaughtNotesSoundOnTimeMissedOnesAreSilentAndTheVoiceIsMix
 }
 
 }  // namespace
+
+namespace {
+
+// A message that reaches the stream after its sample has gone is measured;
+// at the next reset (between games) the delay grows to cover it, by at most
+// the engine's limit, and a song already playing is never moved.
+TEST_F(LiveStreamTest, SchedulingDelayGrowsBetweenGamesByTheLatenessSeen) {
+  TAudioEngine& engine = TAudioEngine::Global();
+  ASSERT_TRUE(engine.OpenSynthesizer());
+  ASSERT_TRUE(engine.StreamRunning()) << engine.StreamAbsentReason();
+  const std::uint64_t opened = engine.RenderedFrames();
+  ASSERT_TRUE(WaitUntil(kSteadyLimitMs, [&] { return engine.RenderedFrames() >= opened + kSteadyFrames; }, 10));
+  engine.ResetSynthesizer();
+  const auto before = engine.SchedulingDelay();
+  EXPECT_EQ(engine.LatenessSeen(), std::chrono::nanoseconds(0));
+
+  // Due 4 ms before its sample could still be made: that much too late at least.
+  const std::uint8_t noteOn[] = {0x90, 60, 80};
+  const auto late = std::chrono::steady_clock::now() - before - 4ms;
+  ASSERT_TRUE(engine.SendMidi(noteOn, 3, late));
+  const std::uint64_t sent = engine.RenderedFrames();
+  ASSERT_TRUE(WaitUntil(kSteadyLimitMs, [&] { return engine.RenderedFrames() >= sent + kSteadyFrames; }, 10));
+  const auto seen = engine.LatenessSeen();
+  EXPECT_GE(seen, 4ms);
+  EXPECT_EQ(engine.SchedulingDelay(), before) << "the delay must not change during a song";
+
+  engine.ResetSynthesizer();
+  const auto after = engine.SchedulingDelay();
+  EXPECT_GE(after, before + std::min<std::chrono::nanoseconds>(seen, TAudioEngine::kMaxExtraDelay));
+  EXPECT_LE(after, before + TAudioEngine::kMaxExtraDelay);
+  EXPECT_EQ(engine.LatenessSeen(), std::chrono::nanoseconds(0));
+
+  // Far too late: the growth stops at the limit.
+  ASSERT_TRUE(engine.SendMidi(noteOn, 3, std::chrono::steady_clock::now() - 1s));
+  const std::uint64_t again = engine.RenderedFrames();
+  ASSERT_TRUE(WaitUntil(kSteadyLimitMs, [&] { return engine.RenderedFrames() >= again + kSteadyFrames; }, 10));
+  engine.ResetSynthesizer();
+  EXPECT_EQ(engine.SchedulingDelay(), before + TAudioEngine::kMaxExtraDelay);
+}
+
+}  // namespace

@@ -14,6 +14,7 @@ packages=(
   libsqlite3-dev
   xvfb xdotool x11-utils imagemagick libx11-dev
   dpkg-dev appstream
+  pulseaudio pulseaudio-utils
 )
 
 missing=()

@@ -4,11 +4,14 @@
 // of piano pieces, beside the loudest half second of each voice line; and the
 // level just after the game's Stop, beside a note's own release.
 // Usage: bench_mix [--corpus DIR] [--keep DIR] [--soundfont SF2]
-//        bench_mix --levels FILE.wav [--at SECONDS]
+//        bench_mix --levels FILE.wav [--at SECONDS] [--onset-plus SECONDS]
 // (DIR defaults to ../shared/corpus beside the source tree; --keep leaves the
 // rendered WAV files in DIR instead of a temporary folder). --levels prints
 // the figures of one file, a recording for instance, and with --at the level
-// around that moment.
+// around that moment; --onset-plus measures around the moment that long
+// after the first sound (for recordings, whose start is not the song's), and
+// prints the steepest fall of the level within 30 ms of it, where a cut
+// shows as tens of decibels and a release as a few.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -121,7 +124,10 @@ void PrintRelease(const char* name, const TWavLevels& levels, double at) {
               after, after - before, later);
 }
 
-int PrintOneFile(const std::string& path, double at) {
+constexpr double kSteepestSearchSeconds = 0.03;
+constexpr double kSteepestStepSeconds = 0.0005;
+
+int PrintOneFile(const std::string& path, double at, double onsetPlus) {
   TWavLevels levels;
   if (!levels.Load(path)) {
     std::fprintf(stderr, "bench_mix: cannot read %s\n", path.c_str());
@@ -129,7 +135,25 @@ int PrintOneFile(const std::string& path, double at) {
   }
   PrintLevels(path, levels, kSongWindowSeconds);
   PrintLevels(path, levels, kVoiceWindowSeconds);
-  if (at >= 0) PrintRelease("at", levels, at);
+  if (onsetPlus >= 0) {
+    const double onset = levels.OnsetSeconds();
+    std::printf("first sound at %.4f s\n", onset);
+    at = onset + onsetPlus;
+  }
+  if (at >= 0) {
+    PrintRelease("at", levels, at);
+    double steepest = 0.0;
+    double where = at;
+    for (double t = at - kSteepestSearchSeconds; t <= at + kSteepestSearchSeconds; t += kSteepestStepSeconds) {
+      const double fall = levels.RmsDbfs(t + kReleaseGapSeconds, t + kReleaseGapSeconds + kReleaseWindowSeconds) -
+                          levels.RmsDbfs(t - kReleaseWindowSeconds, t);
+      if (fall < steepest) {
+        steepest = fall;
+        where = t;
+      }
+    }
+    std::printf("steepest fall within %.0f ms: %+.1f dB at %.4f s\n", kSteepestSearchSeconds * 1000, steepest, where);
+  }
   return 0;
 }
 
@@ -141,6 +165,7 @@ int main(int argc, char** argv) {
   std::string soundFont;
   std::string oneFile;
   double at = -1.0;
+  double onsetPlus = -1.0;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string arg = argv[i];
     if (arg == "--corpus") corpus = argv[i + 1];
@@ -148,8 +173,9 @@ int main(int argc, char** argv) {
     else if (arg == "--soundfont") soundFont = argv[i + 1];
     else if (arg == "--levels") oneFile = argv[i + 1];
     else if (arg == "--at") at = std::atof(argv[i + 1]);
+    else if (arg == "--onset-plus") onsetPlus = std::atof(argv[i + 1]);
   }
-  if (!oneFile.empty()) return PrintOneFile(oneFile, at);
+  if (!oneFile.empty()) return PrintOneFile(oneFile, at, onsetPlus);
   const fs::path bin = fs::read_symlink("/proc/self/exe").parent_path();
   const fs::path midiplay = bin / "midiplay";
   fs::path folder = keep;

@@ -64,3 +64,11 @@ double TWavLevels::RmsDbfs(double fromSeconds, double toSeconds) const {
   for (size_t i = first; i < last; ++i) sum += m_power[i];
   return PowerToDb(sum / static_cast<double>(last - first));
 }
+
+double TWavLevels::OnsetSeconds() const {
+  constexpr double kOnsetLevel = 0.001;  // -60 dBFS
+  for (size_t i = 0; i < m_peak.size(); ++i) {
+    if (m_peak[i] > kOnsetLevel) return static_cast<double>(i) / m_rate;
+  }
+  return Seconds();
+}

@@ -17,6 +17,8 @@ class TWavLevels {
   // RMS in dBFS of the loudest window of this many seconds (the whole file
   // when it is shorter).
   double LoudestRmsDbfs(double windowSeconds) const;
+  // The first moment a channel exceeds -60 dBFS (the length when none does).
+  double OnsetSeconds() const;
   // RMS in dBFS of [fromSeconds, toSeconds).
   double RmsDbfs(double fromSeconds, double toSeconds) const;
 

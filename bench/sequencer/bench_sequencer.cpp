@@ -5,6 +5,7 @@
 // as median, 99th percentile and maximum; then the cost of one step (Tick)
 // driven by hand and measured during the real-time run. Not a test: run it
 // by hand or through bench.sh in a Release build.
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,10 +15,12 @@
 #include <filesystem>
 #include <future>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "game/sequencer/midi_play_v.h"
 #include "platform/audio/audio_engine.h"
+#include "platform/kernel/thread_priority.h"
 #include "platform/ui/application.h"
 #include "platform/winmm/recording_midi_out.h"
 
@@ -182,7 +185,19 @@ void DrivenRun(TRecordingMidiOut& device, const TBytes& song, const std::string&
 
 }  // namespace
 
+// What a timer thread is granted here: real-time scheduling or plain priority.
+void ReportScheduling() {
+  TThreadScheduling granted = TThreadScheduling::PlainPriority;
+  std::thread probe([&] { granted = RaiseCurrentThreadPriority(10); });
+  probe.join();
+  rlimit limit{};
+  getrlimit(RLIMIT_RTPRIO, &limit);
+  std::printf("uid %d, RLIMIT_RTPRIO %ld: timer threads get %s\n", static_cast<int>(geteuid()),
+              static_cast<long>(limit.rlim_cur), ThreadSchedulingName(granted));
+}
+
 int main() {
+  ReportScheduling();
   TAudioEngineOptions audio;
   audio.deviceOutput = false;
   TAudioEngine::SetGlobalOptions(audio);

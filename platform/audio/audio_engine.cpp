@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <thread>
 
+#include "platform/kernel/thread_priority.h"
+
 namespace {
 
 constexpr std::int64_t kNsPerSecond = 1'000'000'000;
@@ -128,7 +130,8 @@ bool TAudioEngine::OpenStreamLocked(const std::string& deviceName) {
   m_streamAbsentReason.clear();
   m_sampleRate.store(stream->Settings().sampleRate);
   m_lookAheadNs.store(FramesDuration(kLimiterLookAheadFrames, stream->Settings().sampleRate).count());
-  m_schedulingDelayNs.store(DelayFor(stream->Settings().bufferFrames, stream->Settings().sampleRate).count());
+  m_baseDelayNs = DelayFor(stream->Settings().bufferFrames, stream->Settings().sampleRate).count();
+  m_schedulingDelayNs.store(m_baseDelayNs + m_extraDelayNs);
   m_stream = std::move(stream);
   m_streamRunning.store(true, std::memory_order_release);
   return true;
@@ -155,6 +158,7 @@ bool TAudioEngine::ReopenOutput(const std::string& deviceName) {
   }
   m_streamRunning.store(false, std::memory_order_release);
   m_anchored = false;
+  m_callbackPriorityAsked = false;
   const unsigned oldRate = m_sampleRate.load();
   const bool opened = OpenStreamLocked(deviceName);
   if (opened && m_synthOwner && m_sampleRate.load() != oldRate) {
@@ -239,8 +243,19 @@ bool TAudioEngine::SendMidi(const std::uint8_t* bytes, size_t length, TClock::ti
   return m_queue.Push(bytes, length, startNs);
 }
 
+void TAudioEngine::AdaptDelayToLateness() {
+  const std::int64_t late = m_latenessSeenNs.exchange(0, std::memory_order_relaxed);
+  if (late <= 0 || !StreamRunning()) return;
+  std::lock_guard lock(m_controlMutex);
+  const std::int64_t step = std::chrono::nanoseconds(kExtraDelayStep).count();
+  m_extraDelayNs = std::min<std::int64_t>(m_extraDelayNs + late + step, std::chrono::nanoseconds(kMaxExtraDelay).count());
+  m_schedulingDelayNs.store(m_baseDelayNs + m_extraDelayNs);
+}
+
 void TAudioEngine::ResetSynthesizer() {
   if (!SynthesizerReady()) return;
+  // Between games: a new delay does not move notes of a song already playing.
+  AdaptDelayToLateness();
   const std::uint32_t generation = m_queue.RequestReset();
   if (StreamRunning()) {
     const auto giveUp = TClock::now() + kResetWaitLimit;
@@ -285,7 +300,15 @@ void TAudioEngine::RenderBlock(float* interleaved, size_t frames, std::int64_t b
       const std::int64_t offsetNs = std::clamp(event->startNs - bufferStartNs, -kMaxOffsetNs, kMaxOffsetNs);
       const std::int64_t frame = base + FloorDiv(offsetNs * rate + kNsPerSecond / 2, kNsPerSecond);
       std::int64_t boundary = NearestBlock(frame);
-      if (boundary < position) boundary = BlockAtOrAfter(position);
+      if (boundary < position) {
+        if (m_streamRunning.load(std::memory_order_relaxed) && frame < position) {
+          const std::int64_t lateNs = (position - frame) * kNsPerSecond / rate;
+          if (lateNs > m_latenessSeenNs.load(std::memory_order_relaxed)) {
+            m_latenessSeenNs.store(lateNs, std::memory_order_relaxed);
+          }
+        }
+        boundary = BlockAtOrAfter(position);
+      }
       if (boundary > position) {
         until = std::min(end, boundary);
         break;
@@ -317,6 +340,10 @@ void TAudioEngine::RenderBlock(float* interleaved, size_t frames, std::int64_t b
 }
 
 void TAudioEngine::StreamCallback(float* interleaved, unsigned frames) {
+  if (!m_callbackPriorityAsked) {
+    m_callbackPriorityAsked = true;
+    RaiseCurrentThreadPriority(kAudioThreadPriority);
+  }
   const std::int64_t now = SteadyNs(TClock::now());
   const std::int64_t rendered = FramesToNs(m_renderedFrames.load(std::memory_order_relaxed));
   if (!m_anchored) {

@@ -52,6 +52,13 @@ class TAudioEngine {
   static constexpr float kMusicCeiling = 0.891f;
   static constexpr float kOutputCeiling = 0.944f;
   static constexpr double kLimiterReleaseSeconds = 0.2;
+  // Where messages are seen to arrive late (the threads have no real-time
+  // scheduling, say), the delay grows between games by the lateness seen and
+  // this step, up to kMaxExtraDelay above the computed one.
+  static constexpr std::chrono::microseconds kExtraDelayStep{500};
+  static constexpr std::chrono::microseconds kMaxExtraDelay{10000};
+  // The audio callback's thread asks for this real-time priority (above the timer's).
+  static constexpr int kAudioThreadPriority = 20;
 
   explicit TAudioEngine(TAudioEngineOptions options = {});
   ~TAudioEngine();
@@ -99,6 +106,11 @@ class TAudioEngine {
   // Drops every queued message, releases every sounding note and resets the
   // controllers; returns once the synthesizer has done so.
   void ResetSynthesizer();
+  // The latest a message has arrived after its sample so far (stream only;
+  // cleared when the delay adapts to it at a reset).
+  std::chrono::nanoseconds LatenessSeen() const {
+    return std::chrono::nanoseconds(m_latenessSeenNs.load(std::memory_order_relaxed));
+  }
   // Due time to sample offset: the delay from a message's due time to the
   // moment it is applied.
   std::chrono::nanoseconds SchedulingDelay() const {
@@ -133,12 +145,16 @@ class TAudioEngine {
   bool OpenStreamLocked(const std::string& deviceName);
   void StreamCallback(float* interleaved, unsigned frames);
   void ApplyResetIfRequested(TSynthesizer* synth);
+  void AdaptDelayToLateness();
   std::int64_t FramesToNs(std::uint64_t frames) const;
 
   TAudioEngineOptions m_options;
   // Set once the device has accepted a rate, before the synthesizer exists.
   std::atomic<unsigned> m_sampleRate{TAudioStream::kPreferredRate};
   std::atomic<std::int64_t> m_schedulingDelayNs{0};
+  std::int64_t m_baseDelayNs = 0;   // the delay the stream's settings give (control mutex)
+  std::int64_t m_extraDelayNs = 0;  // added for the lateness seen (control mutex)
+  std::atomic<std::int64_t> m_latenessSeenNs{0};
   // How much earlier than its output sample a message is applied: the limiter's look-ahead.
   std::atomic<std::int64_t> m_lookAheadNs{0};
   std::atomic<float> m_musicVolume{1.0f};
@@ -170,5 +186,6 @@ class TAudioEngine {
   float m_musicGain = 1.0f;  // the volumes as applied to the last frame
   float m_voiceGain = 1.0f;
   bool m_anchored = false;
+  bool m_callbackPriorityAsked = false;
   std::int64_t m_anchorNs = 0;  // steady-clock moment of frame 0 of the stream
 };

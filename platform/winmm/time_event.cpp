@@ -12,6 +12,8 @@
 #include <thread>
 #include <unordered_map>
 
+#include "platform/kernel/thread_priority.h"
+
 namespace {
 
 using TClock = std::chrono::steady_clock;
@@ -19,8 +21,8 @@ using TClock = std::chrono::steady_clock;
 // A callback that arrives later than this many periods skips the missed
 // deadlines instead of firing them in a burst (Windows merges them too).
 constexpr int kMaxCatchUpPeriods = 1;
-// Scheduling priority asked for the timer threads; refused silently when the
-// process may not use real-time scheduling.
+// Scheduling priority asked for the timer threads; lowered to what
+// RLIMIT_RTPRIO grants, plain priority when it grants none.
 constexpr int kTimerThreadPriority = 10;
 
 struct TTimerEvent {
@@ -47,11 +49,7 @@ TTimerTable& Table() {
   return table;
 }
 
-void RaiseThreadPriority() {
-  sched_param param{};
-  param.sched_priority = kTimerThreadPriority;
-  pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
-}
+void RaiseThreadPriority() { RaiseCurrentThreadPriority(kTimerThreadPriority); }
 
 void RunTimer(std::shared_ptr<TTimerEvent> timer) {
   RaiseThreadPriority();

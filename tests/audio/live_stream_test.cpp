@@ -1,0 +1,242 @@
+// The game's real audio stream on a real sound server: a private PulseAudio
+// server with a null sink, the stream opened through RtAudio's PulseAudio back
+// end, the song played by the sequencer on its timer, the sink's monitor
+// recorded with parec. In the recording the caught notes sound at the song's
+// spacing, the missed ones are silent and the count-in voice line is mixed
+// in; a Stop releases the sounding notes as an offline render does. Skipped,
+// with the reason, where pulseaudio is not installed.
+#include <gtest/gtest.h>
+#include <sndfile.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+#include <vector>
+
+#include "audio_test_support.h"
+#include "game/sequencer/midi_play_v.h"
+#include "platform/audio/audio_engine.h"
+#include "platform/kernel/tick_count.h"
+#include "platform/ui/application.h"
+#include "platform/ui/message_window.h"
+#include "pulse_server.h"
+#include "tools/make_tutorial_song/smf_writer.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int kTicksPerQuarter = 480;
+constexpr std::uint32_t kQuarterMicroseconds = 500000;  // 120 bpm
+constexpr double kNoteSeconds[] = {0.4, 0.8, 1.2, 1.6, 2.0, 2.4};
+constexpr double kNoteLengthSeconds = 0.1;
+constexpr double kSongEndSeconds = 3.0;
+constexpr int kCaughtLane = 10;
+constexpr int kMissedLane = 100;
+constexpr int kCursorX = kCaughtLane * TMidiPlayV::kLaneWidthPx + TMidiPlayV::kLaneCentrePx;
+constexpr int kBarHalfWidth = 10;
+constexpr double kOnsetLevel = 0.02;
+constexpr double kToleranceSeconds = 0.005;
+constexpr DWORD kPollMs = 10;
+constexpr int kSteadyLimitMs = 10000;
+constexpr std::uint64_t kSteadyFrames = 9600;  // 0.2 s at 48 kHz
+// The null sink hands its monitor over in large blocks while idle: the
+// recorder keeps running long enough for the last of them to arrive.
+constexpr auto kTail = 3000ms;
+
+std::uint32_t TicksAt(double seconds) {
+  return static_cast<std::uint32_t>(std::lround(seconds * 1e6 / kQuarterMicroseconds * kTicksPerQuarter));
+}
+
+// Reads a WAV file into the largest magnitude of each millisecond.
+std::vector<double> MillisecondPeaks(const std::string& path, double& rate) {
+  SF_INFO info{};
+  SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+  if (file == nullptr) return {};
+  std::vector<float> samples(static_cast<size_t>(info.frames) * static_cast<size_t>(info.channels));
+  const sf_count_t frames = sf_readf_float(file, samples.data(), info.frames);
+  sf_close(file);
+  rate = info.samplerate;
+  const size_t perMs = static_cast<size_t>(info.samplerate / 1000);
+  std::vector<double> peaks(static_cast<size_t>(frames) / perMs, 0.0);
+  for (size_t i = 0; i < peaks.size() * perMs * static_cast<size_t>(info.channels); ++i) {
+    double& peak = peaks[i / (perMs * static_cast<size_t>(info.channels))];
+    peak = std::max(peak, static_cast<double>(std::fabs(samples[i])));
+  }
+  return peaks;
+}
+
+// The first millisecond at or after from whose peak exceeds level; -1 when none before to.
+int FirstAbove(const std::vector<double>& peaks, int from, int to, double level) {
+  for (int ms = std::max(0, from); ms < std::min<int>(to, static_cast<int>(peaks.size())); ++ms) {
+    if (peaks[static_cast<size_t>(ms)] > level) return ms;
+  }
+  return -1;
+}
+
+double Largest(const std::vector<double>& peaks, int from, int to) {
+  double largest = 0.0;
+  for (int ms = std::max(0, from); ms < std::min<int>(to, static_cast<int>(peaks.size())); ++ms) {
+    largest = std::max(largest, peaks[static_cast<size_t>(ms)]);
+  }
+  return largest;
+}
+
+int Ms(double seconds) { return static_cast<int>(std::lround(seconds * 1000.0)); }
+
+class LiveStreamTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder = std::filesystem::temp_directory_path() / ("pluv_live_stream_" + std::to_string(getpid()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    std::string reason;
+    if (!server.Start((folder / "pulse").string(), reason)) GTEST_SKIP() << reason;
+    // The engine of the game, on the small SoundFont, opened on this server.
+    TAudioEngine::SetGlobalOptions(OfflineOptionsWithDevice());
+  }
+  void TearDown() override {
+    server.Stop();
+    std::filesystem::remove_all(folder);
+  }
+  static TAudioEngineOptions OfflineOptionsWithDevice() {
+    TAudioEngineOptions options = OfflineOptions();
+    options.deviceOutput = true;
+    return options;
+  }
+  std::string WriteSong() {
+    SmfTrack track;
+    track.Tempo(0, kQuarterMicroseconds);
+    for (double at : kNoteSeconds) track.Note(TicksAt(at), TicksAt(kNoteLengthSeconds), 0, 72, 110);
+    const std::string path = (folder / "song.mid").string();
+    const SmfBytes bytes = BuildSmf(0, kTicksPerQuarter, {track}, TicksAt(kSongEndSeconds));
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                               static_cast<std::streamsize>(bytes.size()));
+    return path;
+  }
+
+  std::filesystem::path folder;
+  TPulseServer server;
+};
+
+TEST_F(LiveStreamTest, CaughtNotesSoundOnTimeMissedOnesAreSilentAndTheVoiceIsMixedIn) {
+  // Recording first: the sink runs with the recorder's short latency from the
+  // moment the game's stream connects.
+  const std::string recording = (folder / "recording.wav").string();
+  ASSERT_TRUE(server.StartRecording(recording));
+  TMidiPlayV player(nullptr, (folder / "play.ini").string());
+  player.AddPlayDevice(-1);
+  ASSERT_TRUE(player.OpenPorts());
+  TAudioEngine& engine = TAudioEngine::Global();
+  ASSERT_TRUE(engine.StreamRunning()) << engine.StreamAbsentReason();
+  const TStreamSettings stream = engine.StreamSettings();
+  std::printf("stream: %s on %s, %u Hz, %u frames x %u, reported latency %.1f ms, scheduling delay %.2f ms\n",
+              stream.api.c_str(), stream.deviceName.c_str(), stream.sampleRate, stream.bufferFrames,
+              stream.numberOfBuffers, stream.latencyMs,
+              std::chrono::duration<double, std::milli>(engine.SchedulingDelay()).count());
+
+  // A new PulseAudio stream renders its first buffers, then waits while the
+  // server settles its latency: the song starts once the stream runs steadily.
+  const std::uint64_t opened = engine.RenderedFrames();
+  ASSERT_TRUE(WaitUntil(kSteadyLimitMs, [&] { return engine.RenderedFrames() >= opened + kSteadyFrames; }, 10));
+  player.LoadFromFile(WriteSong());
+  player.Seek(0);
+  for (auto& on : player.ChannelOn) on = true;
+  int index = 0;
+  for (TMidiEventItemStanderd* item : player.Events) {
+    if (auto* note = dynamic_cast<TMidiEventItemNoteOn*>(item)) note->Lane = index++ % 2 == 0 ? kCaughtLane : kMissedLane;
+  }
+  ASSERT_EQ(index, static_cast<int>(std::size(kNoteSeconds)));
+  Application().PublishCursorClientX(kCursorX);
+  player.BarHalfWidth = kBarHalfWidth;
+  player.VoiceOn = true;
+
+  ASSERT_TRUE(player.Start());
+  while (player.Playing) {
+    Sleep(kPollMs);
+    ProcessPostedMessages();
+  }
+  player.Stop();
+  std::this_thread::sleep_for(kTail);
+  server.StopRecording();
+  player.ClosePorts();
+  EXPECT_EQ(player.GoodCount.load(), 3);
+  EXPECT_EQ(player.BadCount.load(), 3);
+
+  double rate = 0.0;
+  const std::vector<double> peaks = MillisecondPeaks(recording, rate);
+  ASSERT_FALSE(peaks.empty());
+  const int end = static_cast<int>(peaks.size());
+  // The count-in voice line comes first, at its own level (volume 100 %).
+  const int voice = FirstAbove(peaks, 0, end, kOnsetLevel);
+  ASSERT_GE(voice, 0) << "nothing was heard";
+  const double voicePeak = Largest(peaks, voice, voice + Ms(0.8));
+  EXPECT_GT(voicePeak, 0.3) << "the voice line is not in the mix";
+  // The first caught note comes after the whole count-in.
+  const int first = FirstAbove(peaks, voice + Ms(1.0) + Ms(kNoteSeconds[0]) - 50, end, kOnsetLevel);
+  ASSERT_GE(first, 0) << "no note was heard";
+  std::printf("recording %d ms, voice at %d ms, first note at %d ms\n", end, voice, first);
+  ASSERT_GT(end, first + Ms(kNoteSeconds[std::size(kNoteSeconds) - 1] - kNoteSeconds[0] + kNoteLengthSeconds));
+  for (size_t i = 0; i < std::size(kNoteSeconds); ++i) {
+    const int expected = first + Ms(kNoteSeconds[i] - kNoteSeconds[0]);
+    const int window = Ms(kToleranceSeconds);
+    if (i % 2 == 0) {
+      // Caught: it starts within 5 ms of its place in the song.
+      const int onset = FirstAbove(peaks, expected - 4 * window, expected + 4 * window, kOnsetLevel);
+      EXPECT_NEAR(onset, expected, window) << "caught note " << i;
+      EXPECT_GT(Largest(peaks, expected, expected + Ms(kNoteLengthSeconds)), 0.1) << "caught note " << i;
+    } else {
+      // Missed: nothing starts; the tail of the note before only falls.
+      const double before = peaks[static_cast<size_t>(expected - window)];
+      EXPECT_LE(Largest(peaks, expected, expected + Ms(kNoteLengthSeconds)), before + 0.005) << "missed note " << i;
+    }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A message that reaches the stream after its sample has gone is measured;
+// at the next reset (between games) the delay grows to cover it, by at most
+// the engine's limit, and a song already playing is never moved.
+TEST_F(LiveStreamTest, SchedulingDelayGrowsBetweenGamesByTheLatenessSeen) {
+  TAudioEngine& engine = TAudioEngine::Global();
+  ASSERT_TRUE(engine.OpenSynthesizer());
+  ASSERT_TRUE(engine.StreamRunning()) << engine.StreamAbsentReason();
+  const std::uint64_t opened = engine.RenderedFrames();
+  ASSERT_TRUE(WaitUntil(kSteadyLimitMs, [&] { return engine.RenderedFrames() >= opened + kSteadyFrames; }, 10));
+  engine.ResetSynthesizer();
+  const auto before = engine.SchedulingDelay();
+  EXPECT_EQ(engine.LatenessSeen(), std::chrono::nanoseconds(0));
+
+  // Due 4 ms before its sample could still be made: that much too late at least.
+  const std::uint8_t noteOn[] = {0x90, 60, 80};
+  const auto late = std::chrono::steady_clock::now() - before - 4ms;
+  ASSERT_TRUE(engine.SendMidi(noteOn, 3, late));
+  const std::uint64_t sent = engine.RenderedFrames();
+  ASSERT_TRUE(WaitUntil(kSteadyLimitMs, [&] { return engine.RenderedFrames() >= sent + kSteadyFrames; }, 10));
+  const auto seen = engine.LatenessSeen();
+  EXPECT_GE(seen, 4ms);
+  EXPECT_EQ(engine.SchedulingDelay(), before) << "the delay must not change during a song";
+
+  engine.ResetSynthesizer();
+  const auto after = engine.SchedulingDelay();
+  EXPECT_GE(after, before + std::min<std::chrono::nanoseconds>(seen, TAudioEngine::kMaxExtraDelay));
+  EXPECT_LE(after, before + TAudioEngine::kMaxExtraDelay);
+  EXPECT_EQ(engine.LatenessSeen(), std::chrono::nanoseconds(0));
+
+  // Far too late: the growth stops at the limit.
+  ASSERT_TRUE(engine.SendMidi(noteOn, 3, std::chrono::steady_clock::now() - 1s));
+  const std::uint64_t again = engine.RenderedFrames();
+  ASSERT_TRUE(WaitUntil(kSteadyLimitMs, [&] { return engine.RenderedFrames() >= again + kSteadyFrames; }, 10));
+  engine.ResetSynthesizer();
+  EXPECT_EQ(engine.SchedulingDelay(), before + TAudioEngine::kMaxExtraDelay);
+}
+
+}  // namespace

@@ -1,5 +1,6 @@
 #include "scene/text_writer.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "gfx/debug_log.h"
@@ -57,6 +58,19 @@ TNQTextWriter::~TNQTextWriter() {
 }
 
 int32_t TNQTextWriter::TextWidth(const std::string& Text) { return m_bitmap->Canvas().TextWidth(Text); }
+
+int32_t TNQTextWriter::DrawnWidth(const std::string& Text) {
+  const TFont& font = GetFont();
+  int64_t penX = 0;
+  int64_t right = 0;
+  size_t pos = 0;
+  while (pos < Text.size()) {
+    const TNQFontCacheData& entry = m_cache->Get(ReadSjisCode(Text, pos), font);
+    if (!entry.Data.empty()) right = std::max<int64_t>(right, penX + entry.OriginX + entry.Width);
+    penX += entry.AdvanceX;
+  }
+  return static_cast<int32_t>(std::max(right, penX));
+}
 
 void TNQTextWriter::DrawText(int32_t X, int32_t Y, const std::string& Text, TVXTexture* Texture) {
   if (Texture == nullptr) return;

@@ -44,6 +44,10 @@ class TNQTextWriter {
   void DrawText(int32_t X, int32_t Y, const std::string& Text, TVXTexture* Texture);
   // Width in pixels of Text in the current font, as the platform measures it.
   int32_t TextWidth(const std::string& Text);
+  // Pixels from the pen's start to the right end of what DrawText draws for
+  // Text: the pen after its last advance or the last ink, whichever is
+  // farther right.
+  int32_t DrawnWidth(const std::string& Text);
 
   D3DFORMAT Format() const { return m_format; }
   TNQFontCache& Cache() { return *m_cache; }

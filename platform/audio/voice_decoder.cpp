@@ -39,6 +39,8 @@ namespace {
 // Above this many distinct fractional positions the kernel is evaluated per
 // output frame instead of being tabled.
 constexpr unsigned kMaxPhaseTable = 4096;
+// Frames read from the file per call.
+constexpr size_t kReadPieceFrames = 4096;
 
 std::vector<float> ResampleDirect(const std::vector<float>& source, int channels,
                                        unsigned sourceRate, unsigned targetRate) {
@@ -134,10 +136,21 @@ std::unique_ptr<TVoiceBuffer> DecodeVoiceFile(const std::string& path, unsigned 
   if (info.channels <= 0 || info.frames <= 0) return nullptr;
   if (info.samplerate < kMinVoiceSampleRate || info.samplerate > kMaxVoiceSampleRate) return nullptr;
   if (static_cast<double>(info.frames) / info.samplerate > kMaxVoiceSeconds) return nullptr;
-  std::vector<float> raw(static_cast<size_t>(info.frames) * static_cast<size_t>(info.channels));
-  const sf_count_t read = sf_readf_float(file.get(), raw.data(), info.frames);
+  // Read in pieces rather than allocating the frame count the header
+  // announces, which a damaged file may set far beyond its data.
+  const auto maxFrames = static_cast<sf_count_t>(kMaxVoiceSeconds * info.samplerate);
+  const auto channels = static_cast<size_t>(info.channels);
+  std::vector<float> raw;
+  std::vector<float> piece(kReadPieceFrames * channels);
+  sf_count_t read = 0;
+  for (;;) {
+    const sf_count_t n = sf_readf_float(file.get(), piece.data(), static_cast<sf_count_t>(kReadPieceFrames));
+    if (n <= 0) break;
+    raw.insert(raw.end(), piece.begin(), piece.begin() + static_cast<std::ptrdiff_t>(static_cast<size_t>(n) * channels));
+    read += n;
+    if (read > maxFrames) return nullptr;
+  }
   if (read <= 0) return nullptr;
-  raw.resize(static_cast<size_t>(read) * static_cast<size_t>(info.channels));
 
   // Mono is heard in both ears; of more channels the first two are kept.
   std::vector<float> stereo(static_cast<size_t>(read) * 2);

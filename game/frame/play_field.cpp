@@ -260,6 +260,7 @@ void TPlayField::DrawResultScreen(const TFrameInput& Input, const TSnapshot& Now
 }
 
 void TPlayField::DrawRecordLines(const TFrameInput& Input, const TSnapshot& Now, int32_t RightX) {
+  m_graphics.CreateRecordTextures();
   DrawRightAligned(m_graphics.ComboTextTexture, ComboLineCache, MaxComboText(Now.MaxCombo), m_comboTextWidth, RightX,
                    kComboTextY, kHalfBlack);
   if (!Input.RecordsOn) return;

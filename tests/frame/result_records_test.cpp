@@ -113,9 +113,14 @@ TEST_F(ResultRecordsTest, TheBestIsTheEarlierOneUnlessThisGameBeatIt) {
 }
 
 TEST_F(ResultRecordsTest, RecordLinesAreRenderedOnlyWhenTheyChangeAndNotOnThePlayField) {
+  // Their textures come with the first result screen, beside the designed set.
+  const size_t designed = graphics->VX().ResourceList.size();
+  EXPECT_EQ(graphics->ComboTextTexture, nullptr);
   Best(1, 1);
   Finish(10, 0, 10);
   ASSERT_TRUE(Draw());
+  EXPECT_EQ(graphics->VX().ResourceList.size(), designed + 3);
+  ASSERT_NE(graphics->NewRecordTextTexture, nullptr);
   const int renders = field->RecordTextRenders();
   EXPECT_EQ(renders, 3);
   ASSERT_TRUE(Draw());

@@ -14,6 +14,7 @@
 #include "game/sequencer/midi_play_v.h"
 #include "game/window_player.h"
 #include "platform/kernel/paths.h"
+#include "platform/ui/message_window.h"
 #include "records/records_database.h"
 
 namespace {
@@ -39,6 +40,10 @@ void TForm1::RecordSong(const std::string& fileName, bool tutorial) {
 }
 
 void TForm1::BeginRecordedGame(const TGameOptions& options) {
+  // The sequencer is stopped: the end of a game it finished just before
+  // may still wait in the queue, and must reach that game's record, not
+  // the one about to begin.
+  ProcessPostedMessages();
   TGameOptions withOffset = options;
   withOffset.OffsetMs = m_extendedSettings->Integer(kOffsetKey, 0, kMinOffsetMs, kMaxOffsetMs);
   if (m_ownPlayer) withOffset.MusicSpeed = m_ownPlayer->PlaySpeed.load(std::memory_order_relaxed);

@@ -1,6 +1,7 @@
 #include "game/records_window.h"
 
 #include <QDateTime>
+#include <QEvent>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -21,6 +22,7 @@ namespace {
 constexpr int kWindowWidth = 760;
 constexpr int kWindowHeight = 560;
 constexpr int kPercentDecimals = 1;
+constexpr int kRowsMeasuredForWidth = 50;
 constexpr int kBaseRainSpeed = 100;      // pixels per quarter note at option 1.0
 constexpr int kBaseBarHalfWidth = 15;    // pixels at option 1.0
 constexpr int kInfiniteBarHalfWidth = 2147483646;
@@ -78,6 +80,8 @@ TRecordsWindow::TRecordsWindow(QWidget* parent, TGameRecorder& recorder, std::fu
   m_songTable->setSelectionMode(QAbstractItemView::SingleSelection);
   m_songTable->verticalHeader()->hide();
   m_songTable->horizontalHeader()->setStretchLastSection(true);
+  // Column widths from the first rows, not from a thousand.
+  m_songTable->horizontalHeader()->setResizeContentsPrecision(kRowsMeasuredForWidth);
   m_songTable->sortByColumn(kSongLastPlayed, Qt::DescendingOrder);
   layout->addWidget(m_songTable, 3);
 
@@ -90,6 +94,7 @@ TRecordsWindow::TRecordsWindow(QWidget* parent, TGameRecorder& recorder, std::fu
   m_gameTable->setSelectionBehavior(QAbstractItemView::SelectRows);
   m_gameTable->verticalHeader()->hide();
   m_gameTable->horizontalHeader()->setStretchLastSection(true);
+  m_gameTable->horizontalHeader()->setResizeContentsPrecision(kRowsMeasuredForWidth);
   layout->addWidget(m_gameTable, 2);
 
   m_status = new QLabel(this);
@@ -112,6 +117,14 @@ void TRecordsWindow::Retranslate() {
   for (int c = 0; c < kGameColumns; ++c) m_games->setHeaderData(c, Qt::Horizontal, Tr(kGameHeaders[c]));
 }
 
+void TRecordsWindow::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::LanguageChange) {
+    Retranslate();
+    Refresh();  // the dates and options texts of the rows
+  }
+  QDialog::changeEvent(event);
+}
+
 void TRecordsWindow::showEvent(QShowEvent* event) {
   Refresh();
   QDialog::showEvent(event);
@@ -119,7 +132,9 @@ void TRecordsWindow::showEvent(QShowEvent* event) {
 
 void TRecordsWindow::Refresh() {
   const std::vector<TSongSummary> songs = m_recorder.Songs();
-  m_songTable->setSortingEnabled(false);  // one sort after filling, not one per row
+  // Filled while detached from the sorting proxy: attached, every cell set
+  // would sort and filter the whole list again.
+  m_shownSongs->setSourceModel(nullptr);
   m_songs->removeRows(0, m_songs->rowCount());
   m_songs->setRowCount(static_cast<int>(songs.size()));
   for (int row = 0; row < static_cast<int>(songs.size()); ++row) {
@@ -138,7 +153,9 @@ void TRecordsWindow::Refresh() {
     m_songs->setItem(row, kSongLastPlayed,
                      Cell(LocalTimeText(song.LastPlayedAt), QString::fromStdString(song.LastPlayedAt)));
   }
-  m_songTable->setSortingEnabled(true);
+  m_shownSongs->setSourceModel(m_songs);
+  m_shownSongs->sort(m_songTable->horizontalHeader()->sortIndicatorSection(),
+                     m_songTable->horizontalHeader()->sortIndicatorOrder());
   m_songTable->resizeColumnsToContents();
   m_games->removeRows(0, m_games->rowCount());
   if (!m_recorder.Recording()) {
@@ -160,6 +177,7 @@ void TRecordsWindow::SelectSong(int row) {
 
 void TRecordsWindow::ShowGamesOf(const std::string& songSha256) {
   const std::vector<TGameRecord> games = m_recorder.GamesOfSong(songSha256);
+  m_gameTable->setModel(nullptr);  // filled detached, like the songs
   m_games->removeRows(0, m_games->rowCount());
   m_games->setRowCount(static_cast<int>(games.size()));
   for (int row = 0; row < static_cast<int>(games.size()); ++row) {
@@ -173,6 +191,7 @@ void TRecordsWindow::ShowGamesOf(const std::string& songSha256) {
     const QString options = OptionsText(game.Options);
     m_games->setItem(row, kGameOptions, Cell(options, options));
   }
+  m_gameTable->setModel(m_games);
   m_gameTable->resizeColumnsToContents();
 }
 

@@ -58,6 +58,8 @@ class TRecordsWindow : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  // A new translation installed: every text again.
+  void changeEvent(QEvent* event) override;
 
  private:
   void ShowGamesOf(const std::string& songSha256);

@@ -72,7 +72,20 @@ TRecordsDatabase::TRecordsDatabase(const std::string& path, int busyTimeoutMs) :
     throw ERecordsError(TRecordsFailure::Other, "records " + path + ": the journal cannot be switched to WAL");
   }
   m_connection.Execute("PRAGMA synchronous = NORMAL");
+  // The journal is folded back into the file when the records close, not
+  // after some game: a checkpoint syncs the disk, which may take tens of
+  // milliseconds, and a game's write should never cost that. A session
+  // adds a few kilobytes per game to the journal.
+  m_connection.Execute("PRAGMA wal_autocheckpoint = 0");
   RecordsSchema::Migrate(m_connection);
+}
+
+TRecordsDatabase::~TRecordsDatabase() {
+  try {
+    m_connection.Execute("PRAGMA wal_checkpoint(TRUNCATE)");
+  } catch (const ERecordsError&) {
+    // Another connection still reads: the next opening folds the journal in.
+  }
 }
 
 int TRecordsDatabase::SchemaVersion() { return RecordsSchema::Version(m_connection); }

@@ -25,6 +25,10 @@ class TRecordsDatabase {
 
   // Opens or creates the file and brings its schema to the newest version.
   explicit TRecordsDatabase(const std::string& path, int busyTimeoutMs = kDefaultBusyTimeoutMs);
+  // Folds the journal back into the file (a failure leaves it for the next opening).
+  ~TRecordsDatabase();
+  TRecordsDatabase(const TRecordsDatabase&) = delete;
+  TRecordsDatabase& operator=(const TRecordsDatabase&) = delete;
 
   int SchemaVersion();
   const std::string& Path() const { return m_connection.Path(); }

@@ -50,9 +50,6 @@ TGameGraphics::TGameGraphics(TOwnerWindow* Owner) {
   BadTextTexture = BlankTexture(kClientWidth, kResultLineHeight);
   TutorialTextTexture = BlankTexture(kClientWidth, kScriptLineHeight);
   ScenarioTextTexture = BlankTexture(kClientWidth, kScriptLineHeight);
-  ComboTextTexture = BlankTexture(kClientWidth, kRecordLineHeight);
-  BestTextTexture = BlankTexture(kClientWidth, kRecordLineHeight);
-  NewRecordTextTexture = BlankTexture(kClientWidth, kRecordLineHeight);
 
   m_textWriter = std::make_unique<TNQTextWriter>(m_vx.get(), kGlyphFormat, kGlyphCacheSize);
   m_textWriter->GetFont().SetName(Utf8ToCp932("ＭＳ ゴシック"));
@@ -61,6 +58,13 @@ TGameGraphics::TGameGraphics(TOwnerWindow* Owner) {
 TGameGraphics::~TGameGraphics() {
   m_textWriter.reset();
   m_vx.reset();
+}
+
+void TGameGraphics::CreateRecordTextures() {
+  if (ComboTextTexture != nullptr) return;
+  ComboTextTexture = BlankTexture(kClientWidth, kRecordLineHeight);
+  BestTextTexture = BlankTexture(kClientWidth, kRecordLineHeight);
+  NewRecordTextTexture = BlankTexture(kClientWidth, kRecordLineHeight);
 }
 
 TVXTexture* TGameGraphics::NewTexture() {

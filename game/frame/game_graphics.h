@@ -55,7 +55,10 @@ class TGameGraphics {
   TVXTexture* BadTextTexture = nullptr;
   TVXTexture* TutorialTextTexture = nullptr;
   TVXTexture* ScenarioTextTexture = nullptr;
-  // Beyond the designed fifteen: the result screen's record lines.
+  // Beyond the designed fifteen: the result screen's record lines, made by
+  // CreateRecordTextures when a result screen first needs them (creation
+  // registers exactly the designed set).
+  void CreateRecordTextures();
   TVXTexture* ComboTextTexture = nullptr;
   TVXTexture* BestTextTexture = nullptr;
   TVXTexture* NewRecordTextTexture = nullptr;

@@ -43,9 +43,12 @@ constexpr float kScenarioX = 15, kScenarioY = 420;
 constexpr float kLabelX = 50;
 constexpr float kTitleY = 50, kGoodY = 150, kBadY = 200, kAwardY = 250;
 constexpr float kGoodTextY = 145, kBadTextY = 195;
-// The record lines in the free rows between the award and the scenario line.
-constexpr int kRecordTextSize = 24;
-constexpr float kComboTextY = 310, kBestTextY = 340, kNewRecordTextY = 370;
+// The record lines in the free rows just under the award (which ends at
+// 302 with the game's pictures), above the roofs of the background; the
+// new-record mark goes on the best line, left of it.
+constexpr int kRecordTextSize = 20;
+constexpr float kComboTextY = 302, kBestTextY = 326;
+constexpr int32_t kNewRecordGap = 16;  // pixels between the mark and the best line
 // Result texts and awards end this far right of the rain picture's left edge.
 constexpr int32_t kRightAlignOverlap = 50;
 // In extended precision on both sides: 9 of 10 is exactly the ratio.
@@ -278,6 +281,7 @@ void TPlayField::DrawResultScreen(const TFrameInput& Input, const TSnapshot& Now
 }
 
 void TPlayField::DrawRecordLines(const TFrameInput& Input, const TSnapshot& Now, int32_t RightX) {
+  m_graphics.CreateRecordTextures();
   DrawRightAligned(m_graphics.ComboTextTexture, ComboLineCache, MaxComboText(Now.MaxCombo), m_comboTextWidth, RightX,
                    kComboTextY, kHalfBlack);
   if (!Input.RecordsOn) return;
@@ -289,7 +293,7 @@ void TPlayField::DrawRecordLines(const TFrameInput& Input, const TSnapshot& Now,
   DrawRightAligned(m_graphics.BestTextTexture, BestLineCache, best, m_bestTextWidth, RightX, kBestTextY, kHalfBlack);
   if (newRecord) {
     DrawRightAligned(m_graphics.NewRecordTextTexture, NewRecordLineCache, NewRecordText(), m_newRecordTextWidth,
-                     RightX, kNewRecordTextY, kPerfectPlayColor);
+                     RightX - m_bestTextWidth - kNewRecordGap, kBestTextY, kPerfectPlayColor);
   }
 }
 

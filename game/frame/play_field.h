@@ -99,8 +99,8 @@ class TPlayField {
   void DrawDropsAndSplashes(const TMidiSong& Song, const TFrameInput& Input, const TSnapshot& Now);
   void DrawTutorialLine(const TSnapshot& Now);
   void DrawResultScreen(const TFrameInput& Input, const TSnapshot& Now);
-  // Max combo, best Good percentage and the new-record mark under the
-  // award, right-aligned with the result lines.
+  // Max combo and best Good percentage under the award, right-aligned with
+  // the result lines; the new-record mark left of the best.
   void DrawRecordLines(const TFrameInput& Input, const TSnapshot& Now, int32_t RightX);
   // Draws Texture with its line (rendered when changed) ending at RightX.
   void DrawRightAligned(TVXTexture* Texture, std::string& Cache, const std::string& Text, int32_t& Width,

@@ -17,8 +17,8 @@ class ResultRecordsTest : public FrameTest {
     Plain(graphics->ResultTexture, 100, 40, 0xFFFFFFFFu);
     Plain(graphics->GoodTexture, 50, 20, 0xFFFFFFFFu);
     Plain(graphics->BadTexture, 50, 20, 0xFFFFFFFFu);
-    Plain(graphics->PerfectPlayTexture, 100, 40, 0xFFFFFFFFu);
-    Plain(graphics->NicePlayTexture, 100, 40, 0xFFFFFFFFu);
+    Plain(graphics->PerfectPlayTexture, 100, 52, 0xFFFFFFFFu);
+    Plain(graphics->NicePlayTexture, 100, 52, 0xFFFFFFFFu);
     song.EndTime = 60000;
     field->ScenarioLines = {"one", "two"};
   }
@@ -44,19 +44,19 @@ class ResultRecordsTest : public FrameTest {
     }
     return -1;
   }
-  bool AnyNear(uint32_t rgb, int y0, int y1) const {
-    for (int y = y0; y < y1; ++y) {
-      for (int x = 0; x < 640; ++x) {
-        if (Near(capture.At(x, y), rgb, 8)) return true;
+  int RightmostNear(uint32_t rgb, int y0, int y1) const {
+    for (int x = 639; x >= 0; --x) {
+      for (int y = y0; y < y1; ++y) {
+        if (Near(capture.At(x, y), rgb, 8)) return x;
       }
     }
-    return false;
+    return -1;
   }
 
   static constexpr uint32_t kGrey = 0x808080u;
-  static constexpr int kRecordRowsTop = 300;     // below the 40-pixel award at 250
-  static constexpr int kRecordRowsBottom = 410;  // above the scenario line at 420
-  static constexpr int kComboTop = 310, kBestTop = 340, kNewRecordTop = 370, kLineHeight = 30;
+  static constexpr int kRecordRowsTop = 302;     // below the 52-pixel award at 250
+  static constexpr int kRecordRowsBottom = 354;  // above the roofs and the scenario line
+  static constexpr int kComboTop = 302, kBestTop = 326, kLineHeight = 24;
 };
 
 TEST_F(ResultRecordsTest, TheLinesOnlyFillTheFreeRowsAndEndWithTheResultLines) {
@@ -83,12 +83,14 @@ TEST_F(ResultRecordsTest, TheLinesOnlyFillTheFreeRowsAndEndWithTheResultLines) {
   }
   // Right-aligned with the Good line, 50 pixels right of the rain picture.
   const int goodRight = Rightmost(kGrey, 145, 190);
-  for (int top : {kComboTop, kBestTop, kNewRecordTop}) {
-    EXPECT_NEAR(Rightmost(kGrey, top, top + kLineHeight), goodRight, 3) << top;
-  }
-  // NEW RECORD in the perfect-play red (0x80FF0000 over grey).
-  EXPECT_TRUE(AnyNear(0xBF4040u, kNewRecordTop, kNewRecordTop + kLineHeight));
-  EXPECT_FALSE(AnyNear(0xBF4040u, kComboTop, kNewRecordTop));
+  EXPECT_NEAR(Rightmost(kGrey, kComboTop, kComboTop + kLineHeight), goodRight, 3);
+  EXPECT_NEAR(Rightmost(kGrey, kBestTop, kBestTop + kLineHeight), goodRight, 3);
+  // NEW RECORD in the perfect-play red (0x80FF0000 over grey), on the best
+  // line left of the best, and nowhere on the combo line.
+  const int redRight = RightmostNear(0xBF4040u, kBestTop, kBestTop + kLineHeight);
+  ASSERT_NE(redRight, -1);
+  EXPECT_LT(redRight, goodRight - 60);
+  EXPECT_EQ(RightmostNear(0xBF4040u, kComboTop, kBestTop), -1);
 }
 
 TEST_F(ResultRecordsTest, TheBestIsTheEarlierOneUnlessThisGameBeatIt) {
@@ -96,24 +98,29 @@ TEST_F(ResultRecordsTest, TheBestIsTheEarlierOneUnlessThisGameBeatIt) {
   Finish(97, 3, 20);
   ASSERT_TRUE(Draw());
   EXPECT_EQ(field->BestLineCache, "BEST 99%");
-  EXPECT_EQ(Rightmost(kGrey, kNewRecordTop, kNewRecordTop + kLineHeight), -1);
+  EXPECT_EQ(RightmostNear(0xBF4040u, kBestTop, kBestTop + kLineHeight), -1);
   // Equal is no new record.
   Finish(198, 2, 20);
   ASSERT_TRUE(Draw());
   EXPECT_EQ(field->BestLineCache, "BEST 99%");
-  EXPECT_EQ(Rightmost(kGrey, kNewRecordTop, kNewRecordTop + kLineHeight), -1);
+  EXPECT_EQ(RightmostNear(0xBF4040u, kBestTop, kBestTop + kLineHeight), -1);
   // A first game of the song is its best and beats nothing.
   input.HasBest = false;
   Finish(2, 1, 2);
   ASSERT_TRUE(Draw());
   EXPECT_EQ(field->BestLineCache, "BEST 67%");
-  EXPECT_EQ(Rightmost(kGrey, kNewRecordTop, kNewRecordTop + kLineHeight), -1);
+  EXPECT_EQ(RightmostNear(0xBF4040u, kBestTop, kBestTop + kLineHeight), -1);
 }
 
 TEST_F(ResultRecordsTest, RecordLinesAreRenderedOnlyWhenTheyChangeAndNotOnThePlayField) {
+  // Their textures come with the first result screen, beside the designed set.
+  const size_t designed = graphics->VX().ResourceList.size();
+  EXPECT_EQ(graphics->ComboTextTexture, nullptr);
   Best(1, 1);
   Finish(10, 0, 10);
   ASSERT_TRUE(Draw());
+  EXPECT_EQ(graphics->VX().ResourceList.size(), designed + 3);
+  ASSERT_NE(graphics->NewRecordTextTexture, nullptr);
   const int renders = field->RecordTextRenders();
   EXPECT_EQ(renders, 3);
   ASSERT_TRUE(Draw());

@@ -121,7 +121,7 @@ class FormRecordsTest : public ::testing::Test {
 
   // A whole game as PlayClick starts it, stepped by hand; then the posted
   // end of the game reaches the window.
-  void PlayWholeGame(int mouseX) {
+  void PlayWholeGame(int mouseX, bool deliverTheEnd = true) {
     TMidiPlayV* player = m_form->Player();
     ASSERT_NE(player, nullptr);
     Application().PublishCursorClientX(mouseX);
@@ -137,6 +137,7 @@ class FormRecordsTest : public ::testing::Test {
     }
     player->SetClock(nullptr);
     ASSERT_FALSE(player->Playing.load()) << "the song did not end";
+    if (!deliverTheEnd) return;
     for (int round = 0; round < 100; ++round) QCoreApplication::processEvents();
   }
 
@@ -246,6 +247,20 @@ TEST_F(FormRecordsTest, GamesBecomeRowsAndComeBackThroughTheMenuAndTheWindow) {
   EXPECT_EQ(m_form->windowTitle(), before);
   EXPECT_EQ(window->StatusLine()->text(), Tr("この曲のファイルが見つからないよ…。動かしちゃった？"));
   EXPECT_TRUE(m_boxes.Texts().filter(SwitchedOffBoxText()).isEmpty());
+}
+
+TEST_F(FormRecordsTest, AnEndStillQueuedWhenTheNextGameStartsIsRecordedAsItsOwnGame) {
+  CreateForm();
+  PlayWholeGame(-100000, false);  // every drop missed; its end not yet delivered
+  m_form->MainMenu1().SetChecked("barlengthinfinity", true);
+  PlayWholeGame(320);             // every drop caught
+  TRecordsDatabase records(m_dbPath);
+  const std::vector<TGameRecord> games = records.GamesOfSong(*Sha256OfFile(TranslatePath(TForm1::kTutorialSongFile)));
+  ASSERT_EQ(games.size(), 2u);
+  EXPECT_EQ(games[1].Good, 0);
+  EXPECT_EQ(games[1].Options.BarHalfWidth, 15);
+  EXPECT_EQ(games[0].Bad, 0);
+  EXPECT_EQ(games[0].Options.BarHalfWidth, 2147483646);
 }
 
 TEST_F(FormRecordsTest, RecordsThatCannotBeOpenedSwitchOffOnceAndTheGameGoesOn) {

@@ -92,6 +92,9 @@ void TWindowView::ApplyWindowed() {
   m_window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
   m_window->layout()->setSizeConstraint(QLayout::SetFixedSize);
   m_area->SetPictureSize(picture);
+  // Sized now, also before the window is first shown (the layout would
+  // otherwise catch up only when its posted request arrives).
+  m_window->layout()->invalidate();
   m_window->layout()->activate();
   if (!m_normalPosition.isNull()) {
     m_window->move(m_normalPosition);

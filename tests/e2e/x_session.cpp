@@ -10,7 +10,6 @@ namespace {
 
 constexpr int kXvfbStartLimitMs = 20000;
 constexpr int kShotLimitMs = 20000;
-const char* const kScreen = "1024x768x24";
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -32,11 +31,11 @@ std::vector<std::string> TXSession::MissingPrograms() {
   return missing;
 }
 
-bool TXSession::Start() {
+bool TXSession::Start(const std::string& screen) {
   int fds[2];
   if (pipe(fds) != 0) return false;
   const bool started = m_xvfb.Start({FindProgram("Xvfb"), "-displayfd", std::to_string(fds[1]), "-screen", "0",
-                                     kScreen, "-nolisten", "tcp", "-noreset"},
+                                     screen, "-nolisten", "tcp", "-noreset"},
                                     EnvironmentWith({}), {}, fds[1]);
   close(fds[1]);
   std::string number;

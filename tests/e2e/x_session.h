@@ -17,8 +17,9 @@ class TXSession {
   // Which of the needed programs are missing (empty when all are there).
   static std::vector<std::string> MissingPrograms();
 
-  // Starts Xvfb; false when it gave no display within its limit.
-  bool Start();
+  // Starts Xvfb with one screen of that size ("1024x768x24" unless told);
+  // false when it gave no display within its limit.
+  bool Start(const std::string& screen = "1024x768x24");
   const std::string& Display() const { return m_display; }
   // The test's environment pointed at this display.
   TEnvironment Environment(const TEnvironment& more = {}) const;

@@ -127,6 +127,9 @@ TEST_F(ViewMenuTest, StoredSizesAreReadBackAndOnesThatDoNotFitFallBack) {
   Create();
   EXPECT_TRUE(form->MainMenu1().Checked("windowscale2"));
   EXPECT_EQ(form->DrawArea()->size(), QSize(1280, 960));
+  // The window has its size before it is first shown.
+  EXPECT_EQ(form->width(), 1280);
+  EXPECT_EQ(form->height(), form->menuBar()->sizeHint().height() + 960);
   EXPECT_TRUE(form->MainMenu1().Checked("SmoothScaling"));
   // The player's choice stays in the file for a larger screen.
   form->show();

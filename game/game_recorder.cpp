@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "game/tr.h"
+#include "game/translatable.h"
 #include "platform/kernel/cp932.h"
 #include "platform/ui/application.h"
 #include "records/records_database.h"
@@ -20,11 +21,10 @@ TGameRecorder::TGameRecorder(const std::string& databasePath) : m_databasePath(d
 TGameRecorder::~TGameRecorder() = default;
 
 const char* TGameRecorder::SwitchedOffText() {
-  return "プレイ記録のファイルが使えなくなっちゃった…。\r\n"
-         "ゲームはこのまま遊べるけど、記録はお休みするね。ごめんね、お兄ちゃん。";
+  return Translatable("プレイ記録のファイルが使えなくなっちゃった…。\r\nゲームはこのまま遊べるけど、記録はお休みするね。ごめんね、お兄ちゃん。");
 }
 
-const char* TGameRecorder::SwitchedOffCaption() { return "プレイ記録"; }
+const char* TGameRecorder::SwitchedOffCaption() { return Translatable("プレイ記録"); }
 
 void TGameRecorder::SwitchOff(const std::string& reason) {
   const bool wasOn = m_failure.empty();

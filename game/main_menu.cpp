@@ -215,6 +215,19 @@ QAction* TMainMenu::AddCheck(QMenu* parent, const char* name, const QString& cap
   return action;
 }
 
+QAction* TMainMenu::AddNameRadio(QMenu* parent, QActionGroup* group, const char* name, const QString& caption,
+                                 const QString& hint, bool checked) {
+  QAction* action = parent->addAction(caption);
+  SetHint(action, hint);
+  Register(action, name);
+  action->setCheckable(true);
+  action->setActionGroup(group);
+  action->setChecked(checked);
+  return action;
+}
+
+bool TMainMenu::TranslatedCaption(const QAction* item) { return item->property(kSourceCaption).isValid(); }
+
 void TMainMenu::Register(QAction* action, const char* name) {
   action->setObjectName(QString::fromLatin1(name));
   m_items.emplace(name, action);

@@ -85,6 +85,12 @@ class TMainMenu {
   QAction* AddCheck(QMenu* parent, const char* name, const QString& caption, const QString& hint,
                     bool checked);
   void Register(QAction* action, const char* name);
+  // A radio item whose caption is a name from outside the game (a file, a
+  // device): shown as it is in every language; only its hint is translated.
+  QAction* AddNameRadio(QMenu* parent, QActionGroup* group, const char* name, const QString& caption,
+                        const QString& hint, bool checked);
+  // False for items whose caption is such a name.
+  static bool TranslatedCaption(const QAction* item);
   // Exclusive radio group owned by the menu bar.
   QActionGroup* NewRadioGroup();
   // Shows each extension menu exactly when it has items.

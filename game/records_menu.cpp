@@ -6,10 +6,11 @@
 #include "game/game_recorder.h"
 #include "game/main_menu.h"
 #include "game/tr.h"
+#include "game/translatable.h"
 
 namespace {
 
-constexpr char kNoRecentSongs[] = "（まだないよ）";
+constexpr const char* kNoRecentSongs = Translatable("（まだないよ）");
 
 // Moves item from the end of menu to just before `before`.
 void MoveBefore(QMenu* menu, QAction* item, QAction* before) {

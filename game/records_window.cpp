@@ -16,6 +16,7 @@
 
 #include "game/game_recorder.h"
 #include "game/tr.h"
+#include "game/translatable.h"
 
 namespace {
 
@@ -29,14 +30,15 @@ constexpr int kInfiniteBarHalfWidth = 2147483646;
 constexpr double kNormalSpeed = 1.0;
 
 // Header texts (source texts for Tr), in column order.
-constexpr const char* kSongHeaders[] = {"曲名", "ファイル名", "遊んだ回数", "ベスト", "最大コンボ", "最後に遊んだ日"};
-constexpr const char* kGameHeaders[] = {"日時", "Good", "Bad", "%", "最大コンボ", "オプション"};
-constexpr char kWindowTitle[] = "プレイ記録";
-constexpr char kFilterHint[] = "曲名やファイル名でしぼりこめるよ。";
-constexpr char kGamesHeading[] = "選んだ曲の記録だよ。ダブルクリックでその曲を開くよ。";
-constexpr char kNoRecords[] = "まだ記録がないよ。1曲遊んでみてね！";
-constexpr char kRecordsOff[] = "プレイ記録はお休み中だよ。";
-constexpr char kFileMissing[] = "この曲のファイルが見つからないよ…。動かしちゃった？";
+constexpr const char* kSongHeaders[] = {Translatable("曲名"),       Translatable("ファイル名"), Translatable("遊んだ回数"),
+                                        Translatable("ベスト"),     Translatable("最大コンボ"), Translatable("最後に遊んだ日")};
+constexpr const char* kGameHeaders[] = {Translatable("日時"), "Good", "Bad", "%", Translatable("最大コンボ"), Translatable("オプション")};
+constexpr const char* kWindowTitle = Translatable("プレイ記録");
+constexpr const char* kFilterHint = Translatable("曲名やファイル名でしぼりこめるよ。");
+constexpr const char* kGamesHeading = Translatable("選んだ曲の記録だよ。ダブルクリックでその曲を開くよ。");
+constexpr const char* kNoRecords = Translatable("まだ記録がないよ。1曲遊んでみてね！");
+constexpr const char* kRecordsOff = Translatable("プレイ記録はお休み中だよ。");
+constexpr const char* kFileMissing = Translatable("この曲のファイルが見つからないよ…。動かしちゃった？");
 
 QStandardItem* Cell(const QString& text, const QVariant& sortValue) {
   auto* item = new QStandardItem(text);

@@ -513,5 +513,371 @@ Pick one from [Options] &gt; [Rain Display].</translation>
         <translation>Now you can change the music speed, big brother!<byte value="xd"/>
 Pick one from [Options] &gt; [Music Speed].</translation>
     </message>
+    <message>
+        <source>%1 ミリ秒</source>
+        <translation>%1 ms</translation>
+    </message>
+    <message>
+        <source>%1 ミリ秒ずれてるみたい。この値でよければ決めてね。スライダーで直してもいいよ。</source>
+        <translation>Looks like you&apos;re %1 ms off. If that&apos;s right, take it! You can fine-tune it with the slider, too.</translation>
+    </message>
+    <message>
+        <source>0%</source>
+        <translation>0%</translation>
+    </message>
+    <message>
+        <source>100%</source>
+        <translation>100%</translation>
+    </message>
+    <message>
+        <source>25%</source>
+        <translation>25%</translation>
+    </message>
+    <message>
+        <source>50%</source>
+        <translation>50%</translation>
+    </message>
+    <message>
+        <source>75%</source>
+        <translation>75%</translation>
+    </message>
+    <message>
+        <source>FluidR3_GM.sf2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MIDI出力</source>
+        <translation>MIDI Output</translation>
+    </message>
+    <message>
+        <source>MIDI出力「%1」が使えないから、内蔵シンセサイザーで鳴らすね。</source>
+        <translation>I can&apos;t use the MIDI output &quot;%1&quot;, so I&apos;ll play through the built-in synthesizer.</translation>
+    </message>
+    <message>
+        <source>MIDI出力「%1」が見つからないから、内蔵シンセサイザーで鳴らすね。</source>
+        <translation>I can&apos;t find the MIDI output &quot;%1&quot;, so I&apos;ll play through the built-in synthesizer.</translation>
+    </message>
+    <message>
+        <source>TimGM6mb.sf2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>default-GM.sf2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>あと %1 回合わせてね。</source>
+        <translation>Just %1 more taps!</translation>
+    </message>
+    <message>
+        <source>いつもの出力から音を出すよ。</source>
+        <translation>I&apos;ll play through the usual output.</translation>
+    </message>
+    <message>
+        <source>いつもの大きさのウィンドウで遊ぶよ。</source>
+        <translation>Let&apos;s play in the usual window size.</translation>
+    </message>
+    <message>
+        <source>このサウンドフォントで曲を鳴らすよ。</source>
+        <translation>I&apos;ll play the songs with this SoundFont.</translation>
+    </message>
+    <message>
+        <source>この値にする</source>
+        <translation>Use this value</translation>
+    </message>
+    <message>
+        <source>なめらかに拡大</source>
+        <translation>Smooth Scaling</translation>
+    </message>
+    <message>
+        <source>ほかのウィンドウに移ったら、ゲームを一時停止して待ってるね。</source>
+        <translation>When you switch to another window, I&apos;ll pause the game and wait for you.</translation>
+    </message>
+    <message>
+        <source>やめる</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>やり直す</source>
+        <translation>Start over</translation>
+    </message>
+    <message>
+        <source>ウィンドウ ×1</source>
+        <translation>Window x1</translation>
+    </message>
+    <message>
+        <source>ウィンドウ ×2</source>
+        <translation>Window x2</translation>
+    </message>
+    <message>
+        <source>ウィンドウ ×3</source>
+        <translation>Window x3</translation>
+    </message>
+    <message>
+        <source>ウィンドウを2倍の大きさにするよ。</source>
+        <translation>I&apos;ll make the window twice as big.</translation>
+    </message>
+    <message>
+        <source>ウィンドウを3倍の大きさにするよ。大きな画面向けだね。</source>
+        <translation>I&apos;ll make the window three times as big. Great for big screens!</translation>
+    </message>
+    <message>
+        <source>オーディオ出力</source>
+        <translation>Audio Output</translation>
+    </message>
+    <message>
+        <source>カッ、カッて音が聞こえたら、そのたびにスペースキーかクリックで合わせてね。</source>
+        <translation>Every time you hear the click-click, press Space or click along with it!</translation>
+    </message>
+    <message>
+        <source>ゲームに入っているシンセサイザーで鳴らすよ。</source>
+        <translation>I&apos;ll play through the synthesizer built into the game.</translation>
+    </message>
+    <message>
+        <source>ゲームをちょっとお休みするよ。もう一度選ぶと続きからだよ。</source>
+        <translation>Let&apos;s take a little break. Choose it again to carry on where we left off.</translation>
+    </message>
+    <message>
+        <source>サウンドフォント</source>
+        <translation>SoundFont</translation>
+    </message>
+    <message>
+        <source>サウンドフォント (*.sf2 *.sf3)</source>
+        <translation>SoundFonts (*.sf2 *.sf3)</translation>
+    </message>
+    <message>
+        <source>サウンドフォント「%1」は読み込めなかったよ。今までの音色のままにしておくね。</source>
+        <translation>I couldn&apos;t load the SoundFont &quot;%1&quot;. I&apos;ll keep the sounds we had.</translation>
+    </message>
+    <message>
+        <source>サウンドフォントのファイルを自分で選べるよ。</source>
+        <translation>You can pick a SoundFont file yourself.</translation>
+    </message>
+    <message>
+        <source>サウンドフォントを切り替えたよ。</source>
+        <translation>I switched the SoundFont!</translation>
+    </message>
+    <message>
+        <source>サウンドフォントを読み込んでいるよ。ちょっと待ってね。</source>
+        <translation>I&apos;m loading the SoundFont. Just a moment!</translation>
+    </message>
+    <message>
+        <source>サウンドフォントを選んでね</source>
+        <translation>Pick a SoundFont</translation>
+    </message>
+    <message>
+        <source>タイミング調整</source>
+        <translation>Timing Adjustment</translation>
+    </message>
+    <message>
+        <source>タイミング調整...</source>
+        <translation>&amp;Timing Adjustment...</translation>
+    </message>
+    <message>
+        <source>ファイルから選ぶ...</source>
+        <translation>Choose a File...</translation>
+    </message>
+    <message>
+        <source>フルスクリーン</source>
+        <translation>Full Screen</translation>
+    </message>
+    <message>
+        <source>プレイ記録...</source>
+        <translation>Play &amp;Records...</translation>
+    </message>
+    <message>
+        <source>ボイスの音量</source>
+        <translation>Voice Volume</translation>
+    </message>
+    <message>
+        <source>一時停止(&amp;A)</source>
+        <translation>P&amp;ause</translation>
+    </message>
+    <message>
+        <source>今までに遊んだ曲とスコアを見られるよ。</source>
+        <translation>You can look at the songs you&apos;ve played and your scores.</translation>
+    </message>
+    <message>
+        <source>内蔵シンセサイザー</source>
+        <translation>Built-in Synthesizer</translation>
+    </message>
+    <message>
+        <source>大きくした絵をなめらかにするよ。OFFならくっきりしたドットのままだよ。</source>
+        <translation>I&apos;ll smooth out the enlarged picture. When it&apos;s OFF, the pixels stay crisp.</translation>
+    </message>
+    <message>
+        <source>既定</source>
+        <translation>Default</translation>
+    </message>
+    <message>
+        <source>曲の音を消すよ。ちょっとさびしいね。</source>
+        <translation>I&apos;ll mute the music. It gets a little lonely, though.</translation>
+    </message>
+    <message>
+        <source>曲の音量をうんと小さくするよ。</source>
+        <translation>I&apos;ll turn the music way down.</translation>
+    </message>
+    <message>
+        <source>曲の音量をちょっとだけ下げるよ。</source>
+        <translation>I&apos;ll turn the music down a little.</translation>
+    </message>
+    <message>
+        <source>曲の音量を半分にするよ。</source>
+        <translation>I&apos;ll play the music at half volume.</translation>
+    </message>
+    <message>
+        <source>曲の音量を変えられるよ。</source>
+        <translation>You can change the music volume.</translation>
+    </message>
+    <message>
+        <source>曲をいつもの音量で鳴らすよ。</source>
+        <translation>I&apos;ll play the music at the usual volume.</translation>
+    </message>
+    <message>
+        <source>曲を開けるのは、一回遊んでからだよ。まずはチュートリアルをやってみてね。</source>
+        <translation>You can open songs after you&apos;ve played once. Try the tutorial first!</translation>
+    </message>
+    <message>
+        <source>曲を鳴らす音源を選べるよ。外の音源もつなげるよ。</source>
+        <translation>You can choose what plays the songs. External synthesizers work too!</translation>
+    </message>
+    <message>
+        <source>曲を鳴らす音色のセットを選べるよ。</source>
+        <translation>You can choose the set of sounds the songs are played with.</translation>
+    </message>
+    <message>
+        <source>最近使った曲</source>
+        <translation>Recent Songs</translation>
+    </message>
+    <message>
+        <source>最近遊んだ曲をすぐに開けるよ。</source>
+        <translation>You can quickly open a song you played recently.</translation>
+    </message>
+    <message>
+        <source>画面いっぱいで遊ぶよ。F11でも切り替えられるよ。</source>
+        <translation>Let&apos;s play on the whole screen! F11 switches it too.</translation>
+    </message>
+    <message>
+        <source>画面に収まるいちばん大きなウィンドウにするよ。</source>
+        <translation>I&apos;ll make the window as big as fits on the screen.</translation>
+    </message>
+    <message>
+        <source>画面に合わせる</source>
+        <translation>Fit to Screen</translation>
+    </message>
+    <message>
+        <source>私の声の大きさを変えられるよ。</source>
+        <translation>You can change how loud my voice is.</translation>
+    </message>
+    <message>
+        <source>私の声をいつもの大きさで聞かせるよ。</source>
+        <translation>You&apos;ll hear my voice at the usual volume.</translation>
+    </message>
+    <message>
+        <source>私の声をちょっとだけ小さくするよ。</source>
+        <translation>I&apos;ll talk a little more quietly.</translation>
+    </message>
+    <message>
+        <source>私の声をひそひそ声にするよ。</source>
+        <translation>I&apos;ll whisper.</translation>
+    </message>
+    <message>
+        <source>私の声を半分の大きさにするよ。</source>
+        <translation>I&apos;ll talk at half volume.</translation>
+    </message>
+    <message>
+        <source>私の声を消すよ。できれば聞いてほしいけど。</source>
+        <translation>I&apos;ll go silent. I&apos;d rather you listened, though...</translation>
+    </message>
+    <message>
+        <source>選んだオーディオ出力が開けなかったから、いつもの出力で鳴らすね。</source>
+        <translation>I couldn&apos;t open the audio output you chose, so I&apos;ll use the usual one.</translation>
+    </message>
+    <message>
+        <source>非アクティブ時に一時停止</source>
+        <translation>Pause When Inactive</translation>
+    </message>
+    <message>
+        <source>音と雨のタイミングを、お兄ちゃんの環境に合わせるよ。</source>
+        <translation>I&apos;ll line up the sound and the rain for your setup, big brother.</translation>
+    </message>
+    <message>
+        <source>音を出す機械を選べるよ。</source>
+        <translation>You can choose the device the sound comes out of.</translation>
+    </message>
+    <message>
+        <source>音を出せる機械が見つからないから、今日は音なしで遊んでね。</source>
+        <translation>I can&apos;t find anything to play sound through, so let&apos;s play without sound today.</translation>
+    </message>
+    <message>
+        <source>音楽の音量</source>
+        <translation>Music Volume</translation>
+    </message>
+    <message>
+        <source>（まだないよ）</source>
+        <translation>(nothing yet)</translation>
+    </message>
+    <message>
+        <source>この曲のファイルが見つからないよ…。動かしちゃった？</source>
+        <translation>I can&apos;t find this song&apos;s file... Did you move it?</translation>
+    </message>
+    <message>
+        <source>まだ記録がないよ。1曲遊んでみてね！</source>
+        <translation>No records yet. Play a song first!</translation>
+    </message>
+    <message>
+        <source>オプション</source>
+        <translation>Options</translation>
+    </message>
+    <message>
+        <source>ファイル名</source>
+        <translation>File name</translation>
+    </message>
+    <message>
+        <source>プレイ記録</source>
+        <translation>Play Records</translation>
+    </message>
+    <message>
+        <source>プレイ記録のファイルが使えなくなっちゃった…。<byte value="xd"/>
+ゲームはこのまま遊べるけど、記録はお休みするね。ごめんね、お兄ちゃん。</source>
+        <translation>I can&apos;t use the play records file anymore...<byte value="xd"/>
+You can keep playing, but I&apos;ll stop keeping records. Sorry, big brother.</translation>
+    </message>
+    <message>
+        <source>プレイ記録はお休み中だよ。</source>
+        <translation>Play records are taking a break.</translation>
+    </message>
+    <message>
+        <source>ベスト</source>
+        <translation>Best</translation>
+    </message>
+    <message>
+        <source>日時</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>曲名</source>
+        <translation>Title</translation>
+    </message>
+    <message>
+        <source>曲名やファイル名でしぼりこめるよ。</source>
+        <translation>You can filter by title or file name.</translation>
+    </message>
+    <message>
+        <source>最大コンボ</source>
+        <translation>Max combo</translation>
+    </message>
+    <message>
+        <source>最後に遊んだ日</source>
+        <translation>Last played</translation>
+    </message>
+    <message>
+        <source>遊んだ回数</source>
+        <translation>Games</translation>
+    </message>
+    <message>
+        <source>選んだ曲の記録だよ。ダブルクリックでその曲を開くよ。</source>
+        <translation>These are the games of the song you picked. Double-click a song to open it.</translation>
+    </message>
 </context>
 </TS>

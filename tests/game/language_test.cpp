@@ -49,7 +49,8 @@ const std::set<QString>& LanguageNeutralTexts() {
   static const std::set<QString> texts = [] {
     std::set<QString> t = {"ON",     "OFF",    "HIDDEN", "SUDDEN", "NORMAL", "MIRROR", "RANDOM", "S-RANDOM",
                            "ALL ON", "ALL OFF", "0.25",  "0.5",    "1.0",    "1.5",    "2.0",    "3.0",
-                           "4.0",    "5.0",    "6.0",    "∞",      "日本語", "English", "言語 / Language"};
+                           "4.0",    "5.0",    "6.0",    "∞",      "日本語", "English", "言語 / Language",
+                           "100%",   "75%",    "50%",    "25%",    "0%"};
     for (int ch = 1; ch <= kChannelCount; ++ch) {
       if (ch != 10) t.insert(QStringLiteral("CH #%1").arg(ch, 2, 10, QLatin1Char('0')));
     }
@@ -221,7 +222,7 @@ TEST_F(LanguageTest, TheLanguageSwitchesBackAndForthAtOnce) {
   for (QAction* item : Items()) {
     const auto& [caption, hint] = japaneseTexts.at(item->objectName());
     SCOPED_TRACE(item->objectName().toStdString());
-    if (!caption.isEmpty() && !LanguageNeutralTexts().contains(caption)) {
+    if (!caption.isEmpty() && TMainMenu::TranslatedCaption(item) && !LanguageNeutralTexts().contains(caption)) {
       EXPECT_NE(item->text(), caption);
     }
     if (!hint.isEmpty() && !LanguageNeutralTexts().contains(hint)) {

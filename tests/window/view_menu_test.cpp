@@ -48,8 +48,9 @@ TEST_F(ViewMenuTest, TheMenuOffersTheSizesFullScreenAndSmoothingWithHintsAndStar
     captions << a->text();
     EXPECT_FALSE(a->statusTip().isEmpty()) << a->text().toStdString();
   }
+  // The window items come first; the language submenu follows them.
   EXPECT_EQ(captions, (QStringList{"ウィンドウ ×1", "ウィンドウ ×2", "ウィンドウ ×3", "画面に合わせる", "フルスクリーン",
-                                   "なめらかに拡大"}));
+                                   "なめらかに拡大", "言語 / Language"}));
   EXPECT_TRUE(form->MainMenu1().Checked("windowscale1"));
   EXPECT_FALSE(form->MainMenu1().Checked("FullScreen"));
   EXPECT_FALSE(form->MainMenu1().Checked("SmoothScaling"));

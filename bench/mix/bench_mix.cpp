@@ -105,7 +105,8 @@ std::string Quote(const std::string& text) {
 
 bool RunMidiplay(const fs::path& midiplay, const fs::path& song, const fs::path& wav, const std::string& extra) {
   const std::string command =
-      Quote(midiplay.string()) + " " + Quote(song.string()) + " --wav " + Quote(wav.string()) + extra + " >/dev/null";
+      Quote(midiplay.string()) + " " + Quote(song.string()) + " --wav " + Quote(wav.string()) + " --tail 2" + extra +
+      " >/dev/null";
   const int status = std::system(command.c_str());
   return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }

@@ -3,9 +3,10 @@
 // either in real time through the MIDI mapper, printing the position and the
 // counters once a second, or rendered offline into a 48 kHz stereo WAV file
 // (--wav), faster than real time, by stepping the sequencer on a virtual
-// clock in 5 ms steps and rendering the synthesizer sample-accurately. The
-// WAV file goes on for a while after the song ends (or after --stop-at stops
-// it), so that the released notes and the reverb die away in it.
+// clock in 5 ms steps and rendering the synthesizer sample-accurately. With
+// --tail the WAV file (or the playing) goes on for that long after the song
+// ends or --stop-at stops it, so that the released notes and the reverb die
+// away in it.
 //
 // The game's settings file is never touched: the play count goes to a
 // settings file in a temporary folder that is removed at exit, unless
@@ -40,8 +41,7 @@ constexpr DWORD kReportEveryMs = 1000;
 constexpr int kStereo = 2;
 constexpr int kExitUsage = 2;
 constexpr int kExitFailure = 1;
-// What follows the end or the stop in a WAV file: the release and the reverb tail.
-constexpr std::chrono::milliseconds kTail{2000};
+constexpr double kMsPerSecond = 1000.0;
 
 struct TOptions {
   std::string songFile;
@@ -51,17 +51,19 @@ struct TOptions {
   std::string soundFont;
   std::string settingsFile;
   double stopAtSeconds = -1.0;  // Stop at this song position; negative: play to the end
+  double tailSeconds = 0.0;     // what follows the end or the stop: the release and the reverb
   bool help = false;
 };
 
 void PrintUsage(std::FILE* to) {
   std::fprintf(to,
                "usage: midiplay FILE [--speed S] [--wav OUT.wav] [--miss] [--soundfont SF2] [--settings INI]\n"
-               "                [--stop-at SECONDS]\n"
+               "                [--stop-at SECONDS] [--tail SECONDS]\n"
                "  plays FILE with every drop caught (or missed with --miss); with --wav renders it\n"
                "  offline into a 48 kHz stereo WAV file instead of playing it. --stop-at stops the\n"
-               "  song as the game's Stop does at that position. The play count goes to a temporary\n"
-               "  settings file unless --settings names one. --help shows this text.\n");
+               "  song as the game's Stop does at that position; --tail goes on that long after the\n"
+               "  end or the stop. The play count goes to a temporary settings file unless\n"
+               "  --settings names one. --help shows this text.\n");
 }
 
 bool ParseArguments(int argc, char** argv, TOptions& options) {
@@ -89,6 +91,11 @@ bool ParseArguments(int argc, char** argv, TOptions& options) {
       char* end = nullptr;
       options.stopAtSeconds = std::strtod(text.c_str(), &end);
       if (end == text.c_str() || *end != '\0' || !(options.stopAtSeconds >= 0)) return false;
+    } else if (arg == "--tail") {
+      if (!value(text)) return false;
+      char* end = nullptr;
+      options.tailSeconds = std::strtod(text.c_str(), &end);
+      if (end == text.c_str() || *end != '\0' || !(options.tailSeconds >= 0)) return false;
     } else if (arg == "--miss") {
       options.miss = true;
     } else if (arg == "--soundfont") {
@@ -142,7 +149,11 @@ void ReportMissingSoundDevice() {
   std::fprintf(stderr, "midiplay: no sound device (%s); playing without sound\n", engine.StreamAbsentReason().c_str());
 }
 
-int PlayInRealTime(TMidiPlayV& player, double stopAtSeconds) {
+std::chrono::milliseconds TailOf(double tailSeconds) {
+  return std::chrono::milliseconds(static_cast<int64_t>(tailSeconds * kMsPerSecond));
+}
+
+int PlayInRealTime(TMidiPlayV& player, double stopAtSeconds, double tailSeconds) {
   ReportMissingSoundDevice();
   if (!player.Start()) {
     std::fprintf(stderr, "midiplay: the song could not be started\n");
@@ -162,14 +173,14 @@ int PlayInRealTime(TMidiPlayV& player, double stopAtSeconds) {
   player.Stop();  // waits for the end step to finish
   ReportProgress(player);
   // The released notes and the reverb die away before the stream closes.
-  Sleep(static_cast<DWORD>(kTail.count()));
+  Sleep(static_cast<DWORD>(TailOf(tailSeconds).count()));
   return 0;
 }
 
 // Steps the sequencer on a virtual clock and renders what it sent. WAV frame
 // f is song time speed * f / rate: frame 0 starts the moment the first step's
 // messages would sound, the synthesizer's fixed delay after their due time.
-int RenderToWav(TMidiPlayV& player, const std::string& wavFile, double stopAtSeconds) {
+int RenderToWav(TMidiPlayV& player, const std::string& wavFile, double stopAtSeconds, double tailSeconds) {
   TAudioEngine& engine = TAudioEngine::Global();
   if (!engine.SynthesizerReady()) {
     std::fprintf(stderr, "midiplay: no General MIDI SoundFont could be loaded\n");
@@ -223,7 +234,7 @@ int RenderToWav(TMidiPlayV& player, const std::string& wavFile, double stopAtSec
   renderUntil(now - start);
   const double stopSeconds = static_cast<double>(framesDone) / rate;
   player.Stop();
-  renderUntil(now - start + kTail);
+  renderUntil(now - start + TailOf(tailSeconds));
   sf_close(out);
   std::printf("%s: %.3f s at %u Hz, good %d, bad %d, stopped at %.3f s\n", wavFile.c_str(),
               static_cast<double>(framesDone) / rate, rate, player.GoodCount.load(), player.BadCount.load(),
@@ -277,8 +288,8 @@ int main(int argc, char** argv) {
     Application().PublishCursorClientX(options.miss ? kFarOutsideX : 0);
     player.BarHalfWidth = options.miss ? 0 : kInfiniteBarHalfWidth;
 
-    const int status = offline ? RenderToWav(player, options.wavFile, options.stopAtSeconds)
-                               : PlayInRealTime(player, options.stopAtSeconds);
+    const int status = offline ? RenderToWav(player, options.wavFile, options.stopAtSeconds, options.tailSeconds)
+                               : PlayInRealTime(player, options.stopAtSeconds, options.tailSeconds);
     player.ClosePorts();
     return status;
   } catch (const std::exception& error) {

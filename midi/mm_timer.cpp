@@ -31,15 +31,19 @@ void TMMTimer::UpdateTimer() {
   StopRunningTimer();
   if (!Enabled || Interval == 0 || !OnTimer) return;
   const UINT interval = Interval;
-  const UINT id = timeSetEvent(interval, interval, TimerCallback, reinterpret_cast<DWORD_PTR>(this), TIME_PERIODIC);
-  if (id == 0) throw EMMTimerError("No timer available");
-  TimerId = id;
+  {
+    std::lock_guard publish(m_publishMutex);
+    const UINT id = timeSetEvent(interval, interval, TimerCallback, reinterpret_cast<DWORD_PTR>(this), TIME_PERIODIC);
+    if (id == 0) throw EMMTimerError("No timer available");
+    TimerId = id;
+  }
   // Disabled from inside a first callback before the id was stored: stop it now.
   if (!Enabled) StopRunningTimer();
 }
 
 void TMMTimer::TimerCallback(UINT, UINT, DWORD_PTR dwUser, DWORD_PTR, DWORD_PTR) {
   auto* timer = reinterpret_cast<TMMTimer*>(dwUser);
+  { std::lock_guard published(timer->m_publishMutex); }
   {
     std::lock_guard lock(timer->m_callbackMutex);
     ++timer->m_callbacksRunning;

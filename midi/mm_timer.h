@@ -76,6 +76,11 @@ class TMMTimer {
   void* m_owner;
   // The callback in progress, so that destruction never frees the timer under it.
   std::mutex m_callbackMutex;
+  // Held while a new timer starts and its id is stored: a first callback
+  // waits for the id, so that stopping the timer from inside it finds the id
+  // (otherwise the owner would stop it afterwards and wait for that very
+  // callback, which may be waiting for the owner).
+  std::mutex m_publishMutex;
   std::condition_variable m_callbackDone;
   int m_callbacksRunning = 0;
   std::thread::id m_callbackThread;

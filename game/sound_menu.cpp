@@ -10,6 +10,7 @@
 #include "game/pluvionaut1.h"
 #include "game/status_bar.h"
 #include "game/tr.h"
+#include "game/translatable.h"
 #include "platform/audio/audio_engine.h"
 #include "platform/audio/audio_stream.h"
 #include "platform/kernel/cp932.h"
@@ -144,7 +145,8 @@ QAction* TSoundMenu::AddDeviceItem(QMenu* menu, QActionGroup* group, const char*
     if (item->data().toString() == value) return nullptr;
   }
   const std::string name = namePrefix + std::to_string(++count);
-  QAction* item = m_form.MainMenu1().AddRadio(menu, group, name.c_str(), caption, hint, false);
+  // A file or device name reads the same in every language.
+  QAction* item = m_form.MainMenu1().AddNameRadio(menu, group, name.c_str(), caption, hint, false);
   item->setData(value);
   return item;
 }
@@ -257,7 +259,7 @@ void TSoundMenu::RefreshMidiOutputs() {
   const std::vector<std::string> ports = SystemMidiOutPortNames();
   for (const std::string& port : ports) {
     QAction* item = AddDeviceItem(m_midiMenu, m_midiGroup, "MidiOutput", m_midiItems, FromUtf8(port), FromUtf8(port),
-                                  QStringLiteral("このMIDI出力に曲を送るよ。"));
+                                  QString::fromUtf8(Translatable("このMIDI出力に曲を送るよ。")));
     if (item == nullptr) continue;
     connect(item, &QAction::triggered, this, [this, item] { ChooseMidiOutput(ToUtf8(item->data().toString())); });
   }
@@ -326,7 +328,7 @@ void TSoundMenu::BuildAudioOutputMenu(QMenu* parent) {
   const std::string chosen = m_settings.String(kAudioOutputKey);
   if (!chosen.empty() && !TAudioEngine::Global().OutputFellBack()) {
     if (QAction* item = AddDeviceItem(m_audioMenu, m_audioGroup, "AudioOutput", m_audioItems, FromUtf8(chosen),
-                                      FromUtf8(chosen), QStringLiteral("この機械から音を出すよ。"))) {
+                                      FromUtf8(chosen), QString::fromUtf8(Translatable("この機械から音を出すよ。")))) {
       connect(item, &QAction::triggered, this, [this, chosen] { ChooseAudioOutput(chosen); });
     }
     CheckByData(m_audioGroup, FromUtf8(chosen));
@@ -336,7 +338,7 @@ void TSoundMenu::BuildAudioOutputMenu(QMenu* parent) {
 void TSoundMenu::RefreshAudioOutputs() {
   for (const std::string& device : TAudioStream::OutputDeviceNames()) {
     QAction* item = AddDeviceItem(m_audioMenu, m_audioGroup, "AudioOutput", m_audioItems, FromUtf8(device),
-                                  FromUtf8(device), QStringLiteral("この機械から音を出すよ。"));
+                                  FromUtf8(device), QString::fromUtf8(Translatable("この機械から音を出すよ。")));
     if (item == nullptr) continue;
     connect(item, &QAction::triggered, this, [this, item] { ChooseAudioOutput(ToUtf8(item->data().toString())); });
   }

@@ -542,10 +542,6 @@ Pick one from [Options] &gt; [Music Speed].</translation>
         <translation>75%</translation>
     </message>
     <message>
-        <source>FluidR3_GM.sf2</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>MIDI出力</source>
         <translation>MIDI Output</translation>
     </message>
@@ -556,14 +552,6 @@ Pick one from [Options] &gt; [Music Speed].</translation>
     <message>
         <source>MIDI出力「%1」が見つからないから、内蔵シンセサイザーで鳴らすね。</source>
         <translation>I can&apos;t find the MIDI output &quot;%1&quot;, so I&apos;ll play through the built-in synthesizer.</translation>
-    </message>
-    <message>
-        <source>TimGM6mb.sf2</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>default-GM.sf2</source>
-        <translation type="unfinished"></translation>
     </message>
     <message>
         <source>あと %1 回合わせてね。</source>
@@ -878,6 +866,14 @@ You can keep playing, but I&apos;ll stop keeping records. Sorry, big brother.</t
     <message>
         <source>選んだ曲の記録だよ。ダブルクリックでその曲を開くよ。</source>
         <translation>These are the games of the song you picked. Double-click a song to open it.</translation>
+    </message>
+    <message>
+        <source>このMIDI出力に曲を送るよ。</source>
+        <translation>I&apos;ll send the songs to this MIDI output.</translation>
+    </message>
+    <message>
+        <source>この機械から音を出すよ。</source>
+        <translation>I&apos;ll play the sound through this device.</translation>
     </message>
 </context>
 </TS>

@@ -19,7 +19,8 @@ endfunction()
 include(GoogleTest)
 find_package(GTest REQUIRED)
 function(pluv_add_test)
-  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;ENV;LABELS" ${ARGN})
+  # SERIAL: the tests run alone (a live audio stream must not share the CPU with other suites).
+  cmake_parse_arguments(T "SERIAL" "NAME" "SOURCES;LIBS;ENV;LABELS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_compile_definitions(${T_NAME} PRIVATE
@@ -37,5 +38,5 @@ function(pluv_add_test)
   gtest_discover_tests(${T_NAME}
     WORKING_DIRECTORY ${PLUV_BIN_DIR}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS "${T_LABELS}")
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS "${T_LABELS}" RUN_SERIAL "${T_SERIAL}")
 endfunction()

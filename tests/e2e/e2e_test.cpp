@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "game_folder.h"
 #include "platform/kernel/cp932.h"
 #include "x_session.h"
 
@@ -136,23 +137,9 @@ class EndToEndTest : public ::testing::Test {
     const fs::path bin = PLUV_BIN_DIR;
     if (!fs::exists(bin / "pluvionaut")) GTEST_SKIP() << "the game is not built";
     ASSERT_TRUE(m_x.Start()) << "Xvfb gave no display";
-    // The game's own folder: a copy of the executable (its settings file is
-    // its path + ".ini"), the pictures and voices of the build, the scripts
-    // and a short tutorial song.
-    m_folder = fs::temp_directory_path() / ("pluv_e2e_" + std::to_string(getpid()));
-    fs::remove_all(m_folder);
-    fs::create_directories(m_folder / "dat");
-    fs::copy_file(bin / "pluvionaut", m_folder / "pluvionaut");
-    fs::create_directory_symlink(fs::absolute(bin / "bmp"), m_folder / "bmp");
-    fs::create_directory_symlink(fs::absolute(bin / "wav"), m_folder / "wav");
-    for (const char* script : {"tutorial.dat", "scenario.dat"}) {
-      fs::copy_file(bin / "dat" / script, m_folder / "dat" / script);
-    }
-    const std::vector<uint8_t> song = ShortSong();
-    std::ofstream(m_folder / "dat" / "tutorialmid.dat", std::ios::binary)
-        .write(reinterpret_cast<const char*>(song.data()), static_cast<std::streamsize>(song.size()));
-    m_shots = bin.parent_path() / "e2e_screenshots";
-    fs::create_directories(m_shots);
+    // The game's own folder, with a short tutorial song.
+    m_folder = MakeGameFolder(bin, "pluv_e2e", ShortSong());
+    m_shots = ScreenshotFolder(bin);
   }
   void TearDown() override {
     m_game.Stop();

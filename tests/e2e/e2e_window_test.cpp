@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "game_folder.h"
 #include "platform/kernel/cp932.h"
 #include "x_close_request.h"
 #include "x_session.h"
@@ -95,20 +96,8 @@ class DesktopTest : public ::testing::Test {
     const fs::path bin = PLUV_BIN_DIR;
     if (!fs::exists(bin / "pluvionaut")) GTEST_SKIP() << "the game is not built";
     ASSERT_TRUE(m_x.Start(kDesktopScreen)) << "Xvfb gave no display";
-    m_folder = fs::temp_directory_path() / ("pluv_e2e_desktop_" + std::to_string(getpid()));
-    fs::remove_all(m_folder);
-    fs::create_directories(m_folder / "dat");
-    fs::copy_file(bin / "pluvionaut", m_folder / "pluvionaut");
-    fs::create_directory_symlink(fs::absolute(bin / "bmp"), m_folder / "bmp");
-    fs::create_directory_symlink(fs::absolute(bin / "wav"), m_folder / "wav");
-    for (const char* script : {"tutorial.dat", "scenario.dat"}) {
-      fs::copy_file(bin / "dat" / script, m_folder / "dat" / script);
-    }
-    const std::vector<uint8_t> song = OneLaneSong();
-    std::ofstream(m_folder / "dat" / "tutorialmid.dat", std::ios::binary)
-        .write(reinterpret_cast<const char*>(song.data()), static_cast<std::streamsize>(song.size()));
-    m_shots = bin.parent_path() / "e2e_screenshots";
-    fs::create_directories(m_shots);
+    m_folder = MakeGameFolder(bin, "pluv_e2e_desktop", OneLaneSong());
+    m_shots = ScreenshotFolder(bin);
   }
   void TearDown() override {
     m_game.Stop();

@@ -101,7 +101,8 @@ std::string ChooseSettingsFile(const std::string& besideExecutable, const std::s
 std::string UserConfigSettingsFile() {
   std::string base;
   const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  // The base directory specification ignores a relative value.
+  // XDG_CONFIG_HOME counts only when it is an absolute path; a relative one
+  // is ignored, as desktops do.
   if (xdg != nullptr && xdg[0] == '/') {
     base = xdg;
   } else {

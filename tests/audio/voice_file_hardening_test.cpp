@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "../support/special_files.h"
+#include "../support/nonregular_files.h"
 #include "audio_test_support.h"
 #include "platform/audio/voice_decoder.h"
 

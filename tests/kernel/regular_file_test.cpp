@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../support/special_files.h"
+#include "../support/nonregular_files.h"
 #include "platform/kernel/profile.h"
 
 TEST(RegularFile, PipesDevicesAndFoldersAreRefusedWithWhatTheyAre) {

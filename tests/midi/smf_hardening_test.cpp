@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "../support/special_files.h"
+#include "../support/nonregular_files.h"
 #include "midi/midi_errors.h"
 #include "smf_builder.h"
 

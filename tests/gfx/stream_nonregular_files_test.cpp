@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "../support/special_files.h"
+#include "../support/nonregular_files.h"
 #include "gfx/stream.h"
 #include "gfx/vha_archive.h"
 

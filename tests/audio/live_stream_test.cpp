@@ -6,6 +6,8 @@
 // in; a Stop releases the sounding notes as an offline render does. Skipped,
 // with the reason, where pulseaudio is not installed.
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 #include <sndfile.h>
 #include <unistd.h>
 
@@ -92,6 +94,11 @@ int Ms(double seconds) { return static_cast<int>(std::lround(seconds * 1000.0));
 class LiveStreamTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // A live stream through a sound server on a shared machine stalls now and
+    // then (RtAudio's PulseAudio back end pauses a new stream for about a
+    // second and a half), which moves every onset after it: the run is asked
+    // for, not part of every test run.
+    if (std::getenv("PLUV_LIVE_AUDIO_TESTS") == nullptr) GTEST_SKIP() << "set PLUV_LIVE_AUDIO_TESTS=1 to run";
     folder = std::filesystem::temp_directory_path() / ("pluv_live_stream_" + std::to_string(getpid()));
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);

@@ -875,5 +875,9 @@ You can keep playing, but I&apos;ll stop keeping records. Sorry, big brother.</t
         <source>この機械から音を出すよ。</source>
         <translation>I&apos;ll play the sound through this device.</translation>
     </message>
+    <message>
+        <source>こんどは音なしだよ。四角が光ったら、そのたびにスペースキーかクリックで合わせてね。</source>
+        <translation>No sound this time. Each time the square lights up, press Space or click to match it.</translation>
+    </message>
 </context>
 </TS>

@@ -39,7 +39,7 @@ TTimingDialog::TTimingDialog(QWidget* parent, HMIDIOUT output, TExtendedSettings
   setObjectName(QStringLiteral("TimingDialog"));
   setWindowTitle(Tr("タイミング調整"));
   auto* layout = new QVBoxLayout(this);
-  m_guide = new QLabel(Tr("カッ、カッて音が聞こえたら、そのたびにスペースキーかクリックで合わせてね。"), this);
+  m_guide = new QLabel(this);
   m_guide->setWordWrap(true);
   layout->addWidget(m_guide);
 
@@ -89,13 +89,23 @@ TTimingDialog::TTimingDialog(QWidget* parent, HMIDIOUT output, TExtendedSettings
 TTimingDialog::~TTimingDialog() { m_timer.stop(); }
 
 void TTimingDialog::Restart() {
-  m_calibration.Clear();
+  m_heard.Clear();
+  m_seen.Clear();
+  StartRound(TRound::Heard);
+  m_timer.start();
+  UpdateSliderLabel();
+}
+
+void TTimingDialog::StartRound(TRound round) {
+  m_round = round;
   m_beatsSent = 0;
   m_beatsFlashed = 0;
+  m_flashOff = {};
   m_firstBeat = TClock::now() + kFirstBeatDelay;
-  m_timer.start();
+  m_guide->setText(round == TRound::Heard
+                       ? Tr("カッ、カッて音が聞こえたら、そのたびにスペースキーかクリックで合わせてね。")
+                       : Tr("こんどは音なしだよ。四角が光ったら、そのたびにスペースキーかクリックで合わせてね。"));
   UpdateTexts();
-  UpdateSliderLabel();
 }
 
 void TTimingDialog::SendBeat(TClock::time_point due) {
@@ -108,11 +118,11 @@ void TTimingDialog::SendBeat(TClock::time_point due) {
 
 void TTimingDialog::Pump(TClock::time_point now) {
   while (m_firstBeat + m_beatsSent * kBeatPeriod <= now + kSendAhead) {
-    SendBeat(m_firstBeat + m_beatsSent * kBeatPeriod);
+    if (m_round == TRound::Heard) SendBeat(m_firstBeat + m_beatsSent * kBeatPeriod);
     ++m_beatsSent;
   }
   while (m_beatsFlashed < m_beatsSent && m_firstBeat + m_beatsFlashed * kBeatPeriod <= now) {
-    m_flashOff = m_firstBeat + m_beatsFlashed * kBeatPeriod + kFlashLength;
+    if (m_round == TRound::Seen) m_flashOff = m_firstBeat + m_beatsFlashed * kBeatPeriod + kFlashLength;
     ++m_beatsFlashed;
   }
   const QPalette::ColorRole role = now < m_flashOff ? QPalette::Highlight : QPalette::Mid;
@@ -125,10 +135,15 @@ void TTimingDialog::Pump(TClock::time_point now) {
 }
 
 void TTimingDialog::Tap(TClock::time_point at) {
-  if (at < m_firstBeat - kBeatPeriod / 2) return;  // before the metronome began
-  m_calibration.AddTap(TOffsetCalibration::DeviationFromNearestBeat(MsSince(m_firstBeat, at), 0.0,
-                                                                     static_cast<double>(kBeatPeriod.count())));
-  const std::optional<int> proposal = m_calibration.ProposedOffsetMs();
+  if (at < m_firstBeat - kBeatPeriod / 2) return;  // before the round's metronome began
+  TOffsetCalibration& round = m_round == TRound::Heard ? m_heard : m_seen;
+  round.AddTap(TOffsetCalibration::DeviationFromNearestBeat(MsSince(m_firstBeat, at), 0.0,
+                                                            static_cast<double>(kBeatPeriod.count())));
+  if (m_round == TRound::Heard && m_heard.Ready()) {
+    StartRound(TRound::Seen);
+    return;
+  }
+  const std::optional<int> proposal = TOffsetCalibration::ProposedOffsetMs(m_heard, m_seen);
   if (proposal) {
     // The slider follows the proposal while the player keeps tapping.
     m_slider->setValue(*proposal);
@@ -139,12 +154,13 @@ void TTimingDialog::Tap(TClock::time_point at) {
 int TTimingDialog::ChosenOffsetMs() const { return m_slider->value(); }
 
 void TTimingDialog::UpdateTexts() {
-  const int good = m_calibration.GoodTapCount();
-  if (!m_calibration.Ready()) {
-    m_status->setText(Tr("あと %1 回合わせてね。").arg(TOffsetCalibration::kNeededTaps - good));
+  const TOffsetCalibration& round = m_round == TRound::Heard ? m_heard : m_seen;
+  const std::optional<int> proposal = TOffsetCalibration::ProposedOffsetMs(m_heard, m_seen);
+  if (!proposal) {
+    m_status->setText(Tr("あと %1 回合わせてね。").arg(TOffsetCalibration::kNeededTaps - round.GoodTapCount()));
   } else {
     m_status->setText(Tr("%1 ミリ秒ずれてるみたい。この値でよければ決めてね。スライダーで直してもいいよ。")
-                          .arg(*m_calibration.ProposedOffsetMs()));
+                          .arg(*proposal));
   }
 }
 

@@ -10,9 +10,11 @@
 //   The picture shows the position of the last step in a frame handed to the
 //   window system a few milliseconds after it was read, and the screen adds
 //   its own lag L_video. Both lags are constant for a machine; what the
-//   player notices is their difference, which the calibration measures by
-//   taps on a metronome heard through the same output (the offset O, in
-//   milliseconds of real time, positive when the sound comes late).
+//   player notices is their difference (the offset O, in milliseconds of
+//   real time, positive when the sound comes late). The calibration
+//   measures it with two rounds of taps on a metronome: one heard through
+//   the same output, one seen as a flash in a window; the player's own lag
+//   is in both rounds and drops out of their difference.
 //
 //   - Drawing: the only part that moves. Drops, chord lines and splashes
 //     are drawn at the song position O ms of real time earlier (O times the

@@ -27,9 +27,28 @@ std::vector<double> TOffsetCalibration::GoodTaps() const {
   return good;
 }
 
-std::optional<int> TOffsetCalibration::ProposedOffsetMs() const {
+std::optional<double> TOffsetCalibration::GoodMedianMs() const {
   const std::vector<double> good = GoodTaps();
   if (static_cast<int>(good.size()) < kNeededTaps) return std::nullopt;
-  const double median = *Median(good);
-  return std::clamp(static_cast<int>(std::lround(median)), kOffsetMinMs, kOffsetMaxMs);
+  return Median(good);
+}
+
+namespace {
+
+int HeldOffset(double Ms) { return std::clamp(static_cast<int>(std::lround(Ms)), kOffsetMinMs, kOffsetMaxMs); }
+
+}  // namespace
+
+std::optional<int> TOffsetCalibration::ProposedOffsetMs() const {
+  const std::optional<double> median = GoodMedianMs();
+  if (!median) return std::nullopt;
+  return HeldOffset(*median);
+}
+
+std::optional<int> TOffsetCalibration::ProposedOffsetMs(const TOffsetCalibration& Heard,
+                                                        const TOffsetCalibration& Seen) {
+  const std::optional<double> heard = Heard.GoodMedianMs();
+  const std::optional<double> seen = Seen.GoodMedianMs();
+  if (!heard || !seen) return std::nullopt;
+  return HeldOffset(*heard - *seen);
 }

@@ -1,7 +1,13 @@
 // The arithmetic of the timing calibration: a tap is measured against the
 // nearest metronome beat, taps far from the median are dropped, and the
-// median of the rest is the proposed offset. Qt-free; one object per
-// calibration run, used on one thread (the dialog's). Owns its tap list.
+// median of the rest is what the player's taps lag the beat by. Qt-free; one
+// object per round of taps, used on one thread (the dialog's). Owns its tap
+// list.
+//
+// A round tapped to beats heard measures the sound's lag plus the player's
+// own habit of tapping early or late; a round tapped to beats seen measures
+// the picture's lag plus the same habit. The offset is their difference:
+// how much later the sound comes than the picture.
 #pragma once
 
 #include <cstdint>
@@ -38,9 +44,15 @@ class TOffsetCalibration {
   int GoodTapCount() const { return static_cast<int>(GoodTaps().size()); }
   // Enough good taps for a proposal.
   bool Ready() const { return GoodTapCount() >= kNeededTaps; }
+  // The median of the good taps; nothing until Ready.
+  std::optional<double> GoodMedianMs() const;
   // The median of the good taps in whole milliseconds, held to the offset's
   // range; nothing until Ready.
   std::optional<int> ProposedOffsetMs() const;
+  // The offset from a round tapped to the sound and one tapped to the
+  // picture: the difference of their medians in whole milliseconds, held to
+  // the offset's range; nothing until both are Ready.
+  static std::optional<int> ProposedOffsetMs(const TOffsetCalibration& Heard, const TOffsetCalibration& Seen);
 
  private:
   std::vector<double> m_taps;

@@ -255,29 +255,49 @@ class TimingDialogTest : public TimingWindowTest {
   std::unique_ptr<TExtendedSettings> settings;
 };
 
-TEST_F(TimingDialogTest, EightGoodTapsProposeTheirMedianAndAcceptingSavesIt) {
+TEST_F(TimingDialogTest, TapsToTheSoundLessTapsToTheFlashAreTheProposalAndAcceptingSavesIt) {
   TTimingDialog dialog(nullptr, handle, *settings);
   EXPECT_EQ(dialog.ChosenOffsetMs(), 12);  // starts at the saved value
   TapBeats(dialog, 7, 30);
-  EXPECT_FALSE(dialog.Calibration().Ready());
-  EXPECT_EQ(dialog.ChosenOffsetMs(), 12);
+  EXPECT_EQ(dialog.Round(), TTimingDialog::TRound::Heard);
   TapBeats(dialog, 1, 34);
-  ASSERT_TRUE(dialog.Calibration().Ready());
-  EXPECT_EQ(dialog.Calibration().TapCount(), 9);  // the stray tap was dropped
-  EXPECT_EQ(dialog.ChosenOffsetMs(), 30);
+  // Eight good taps to the sound (the stray one dropped) start the seen round.
+  ASSERT_EQ(dialog.Round(), TTimingDialog::TRound::Seen);
+  EXPECT_EQ(dialog.Heard().TapCount(), 9);
+  EXPECT_EQ(dialog.Heard().GoodTapCount(), 8);
+  TapBeats(dialog, 7, 12);
+  EXPECT_EQ(dialog.ChosenOffsetMs(), 12);  // no proposal before the seen round is done
+  TapBeats(dialog, 1, 12);
+  ASSERT_TRUE(dialog.Seen().Ready());
+  // The hand's own lag (12 ms) counts in neither: the sound comes 18 ms late.
+  EXPECT_EQ(dialog.ChosenOffsetMs(), 18);
   // The player moves the slider a little before taking it.
-  dialog.findChild<QSlider*>(QStringLiteral("TimingOffset"))->setValue(27);
+  dialog.findChild<QSlider*>(QStringLiteral("TimingOffset"))->setValue(17);
   dialog.accept();
-  EXPECT_EQ(ReadOffsetMs(TExtendedSettings(iniPath)), 27);
+  EXPECT_EQ(ReadOffsetMs(TExtendedSettings(iniPath)), 17);
 }
 
-TEST_F(TimingDialogTest, CancelKeepsTheOldValueAndTheMetronomeIsASideStickOnChannelTen) {
+TEST_F(TimingDialogTest, CancelKeepsTheOldValueAndOnlyTheHeardRoundSoundsASideStickOnChannelTen) {
+  const auto flashLit = [](TTimingDialog& dialog) {
+    return dialog.findChild<QWidget*>(QStringLiteral("TimingFlash"))->palette().color(QPalette::Window) ==
+           dialog.palette().color(QPalette::Highlight);
+  };
+  const auto duringBeat = std::chrono::milliseconds(10);
   {
     TTimingDialog dialog(nullptr, handle, *settings);
-    TapBeats(dialog, 10, -20);
+    // The heard round two beats on: those beats are handed to the output, and
+    // the square stays dark.
+    dialog.Pump(dialog.FirstBeat() + 2 * TTimingDialog::kBeatPeriod + duringBeat);
+    EXPECT_FALSE(flashLit(dialog));
+    const size_t heardMessages = recorder->Messages().size();
+    TapBeats(dialog, 8, -20);
+    ASSERT_EQ(dialog.Round(), TTimingDialog::TRound::Seen);
+    // The seen round lights the square and sends nothing.
+    dialog.Pump(dialog.FirstBeat() + 2 * TTimingDialog::kBeatPeriod + duringBeat);
+    EXPECT_TRUE(flashLit(dialog));
+    EXPECT_EQ(recorder->Messages().size(), heardMessages);
+    TapBeats(dialog, 8, 0);
     EXPECT_EQ(dialog.ChosenOffsetMs(), -20);
-    // The metronome two beats on: those beats are handed to the output.
-    dialog.Pump(dialog.FirstBeat() + 2 * TTimingDialog::kBeatPeriod);
     dialog.reject();
   }
   EXPECT_EQ(ReadOffsetMs(TExtendedSettings(iniPath)), 12);

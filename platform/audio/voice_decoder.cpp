@@ -50,18 +50,23 @@ std::vector<float> ResampleDirect(const std::vector<float>& source, int channels
   const double step = static_cast<double>(sourceRate) / targetRate;  // input frames per output frame
   const double cutoff = std::min(1.0, static_cast<double>(targetRate) / sourceRate);
   const double halfWidth = kSincZeroCrossings / cutoff;  // in input frames
+  // The kernel weights of one output frame serve all of its channels.
+  std::vector<double> weights;
   for (long long j = 0; j < outFrames; ++j) {
     const double t = j * step;
     const long long first = std::max(0LL, static_cast<long long>(std::floor(t - halfWidth)) + 1);
     const long long last = std::min(inFrames - 1, static_cast<long long>(std::floor(t + halfWidth)));
+    weights.clear();
+    double weightSum = 0.0;
+    for (long long i = first; i <= last; ++i) {
+      const double d = t - static_cast<double>(i);
+      weights.push_back(cutoff * Sinc(cutoff * d) * Window(d / halfWidth));
+      weightSum += weights.back();
+    }
     for (int c = 0; c < channels; ++c) {
       double sum = 0.0;
-      double weightSum = 0.0;
       for (long long i = first; i <= last; ++i) {
-        const double d = t - static_cast<double>(i);
-        const double weight = cutoff * Sinc(cutoff * d) * Window(d / halfWidth);
-        sum += weight * source[static_cast<size_t>(i * channels + c)];
-        weightSum += weight;
+        sum += weights[static_cast<size_t>(i - first)] * source[static_cast<size_t>(i * channels + c)];
       }
       // Dividing by the weights keeps a constant signal constant near the edges.
       out[static_cast<size_t>(j * channels + c)] =

@@ -16,9 +16,10 @@ constexpr std::uint8_t kSysExStart = 0xF0;
 constexpr std::uint8_t kSysExEnd = 0xF7;
 constexpr std::uint8_t kSystemReset = 0xFF;
 // FluidSynth's own default of 0.2 leaves a General MIDI song some 16 dB below
-// the voice lines; 16 dB more puts an ordinary song beside them. The mix's
-// limiter catches what a dense song adds above that.
-constexpr double kSynthGain = 1.26;
+// the voice lines; 18 dB more puts an ordinary song beside them and keeps a
+// quiet piano piece within 10 dB of them. The mix's limiter catches what a
+// dense song adds above that.
+constexpr double kSynthGain = 1.6;
 
 // FluidSynth prints its information and debug messages on stdout; the game's
 // stdout stays clean, and only real errors reach stderr.

@@ -166,6 +166,13 @@ void RealTimeRun(TRecordingMidiOut& device, const TBytes& song, double speed, co
               player.GoodCount.load());
   Report("  send - start - Time/speed (ms)", lateness, "ms");
   Report("  send - due time given to the device (ms)", lateAgainstDue, "ms");
+  // The part of the scheduling delay that waits for a late send: the timer
+  // step and the margin (the rest is the audio buffer, which the message
+  // must reach before it is rendered).
+  const double budgetMs =
+      std::chrono::duration<double, std::milli>(TAudioEngine::kTimerStep + TAudioEngine::kSchedulingMargin).count();
+  const auto over = std::count_if(lateAgainstDue.begin(), lateAgainstDue.end(), [&](double ms) { return ms > budgetMs; });
+  std::printf("  sent later than the %.1f ms budget: %td of %zu\n", budgetMs, over, lateAgainstDue.size());
   Report("  one step on the timer thread (us)", player.stepMicros, "us");
 }
 

@@ -27,5 +27,4 @@ class TPictureScaler {
   QRect m_picture;
   std::vector<int> m_sourceColumn;  // per target column of the picture
   std::vector<int> m_sourceRow;     // per target row of the picture
-  std::vector<uint32_t> m_expanded; // the source row being stored, magnified
 };

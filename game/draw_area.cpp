@@ -107,12 +107,12 @@ void TDrawArea::paintEvent(QPaintEvent* event) {
   }
   // Whole pixels (crisp) or filtered; also on high-density screens, where
   // the logical 640 x 480 covers more device pixels.
-  if (!m_smooth && DrawCrispIntoBackingStore(painter, picture, event->rect())) return;
+  if (DrawIntoBackingStore(painter, picture, event->rect())) return;
   painter.setRenderHint(QPainter::SmoothPixmapTransform, m_smooth);
   painter.drawImage(picture, m_frame);
 }
 
-bool TDrawArea::DrawCrispIntoBackingStore(QPainter& painter, const QRect& picture, const QRect& dirty) {
+bool TDrawArea::DrawIntoBackingStore(QPainter& painter, const QRect& picture, const QRect& dirty) {
   // Only where the painter writes into an image of 32-bit pixels (Qt's
   // raster backing store) with no more than a shift and a scale (the
   // device-pixel ratio); anything else is left to Qt's drawing.
@@ -124,6 +124,6 @@ bool TDrawArea::DrawCrispIntoBackingStore(QPainter& painter, const QRect& pictur
   QRect clip = toDevice.mapRect(QRectF(dirty)).toAlignedRect();
   // The painter's clip: the parts of the area not covered by other widgets.
   if (painter.hasClipping()) clip = clip.intersected(toDevice.map(painter.clipRegion()).boundingRect());
-  m_scaler.Draw(m_frame, *target, toDevice.mapRect(QRectF(picture)).toRect(), clip);
+  m_scaler.Draw(m_frame, *target, toDevice.mapRect(QRectF(picture)).toRect(), clip, m_smooth);
   return true;
 }

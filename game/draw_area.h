@@ -51,9 +51,9 @@ class TDrawArea : public QWidget, public IPresentTarget {
 
  private:
   void PlaceOverlay();
-  // The crisp magnification written straight into Qt's backing store; false
-  // when the painter's device does not allow it.
-  bool DrawCrispIntoBackingStore(QPainter& painter, const QRect& picture, const QRect& dirty);
+  // The magnification (crisp or smooth) written straight into Qt's backing
+  // store; false when the painter's device does not allow it.
+  bool DrawIntoBackingStore(QPainter& painter, const QRect& picture, const QRect& dirty);
 
   QImage m_frame;
   QSize m_clientSize{kClientWidth, kClientHeight};

@@ -51,6 +51,10 @@ TTimingDialog::TTimingDialog(QWidget* parent, HMIDIOUT output, TExtendedSettings
 
   m_status = new QLabel(this);
   m_status->setObjectName(QStringLiteral("TimingStatus"));
+  // The proposal is a long line: wrapped, so that the dialog keeps its width,
+  // in room for two lines kept from the start, so that nothing moves.
+  m_status->setWordWrap(true);
+  m_status->setMinimumHeight(2 * m_status->fontMetrics().lineSpacing());
   layout->addWidget(m_status);
 
   auto* sliderRow = new QHBoxLayout;

@@ -3,12 +3,14 @@
 # turn, one fuzzer process at a time at the lowest priority, seeded from the
 # shared real-world corpus and the game's own data. Not part of ./test.sh.
 #
-#   scripts/fuzz.sh [-t SECONDS] [-r RUNS] [-j JOBS] [TARGET...]
+#   scripts/fuzz.sh [-t SECONDS] [-r RUNS] [-j JOBS] [-p] [TARGET...]
 #
 #   -t SECONDS  time per target (default 60)
 #   -r RUNS     stop a target after this many executions instead (0: no limit)
 #   -j JOBS     build jobs (default 2)
 #   -m BYTES    largest input a fuzzer makes up (default 2048)
+#   -p          run the targets at the same time, one process each (for a
+#               machine with a core to spare per target)
 #   TARGET      smf, bmp, vha, ini, wav (default: all of them)
 #
 # Each target keeps its growing corpus in build-fuzz/corpus/<target>/ and its
@@ -26,13 +28,15 @@ jobs=2
 # Largest input a fuzzer makes up, in bytes: big enough for every header and
 # a few chunks or tracks, small enough to keep executions fast.
 maxLen=2048
-while getopts "t:r:j:m:h" option; do
+parallel=0
+while getopts "t:r:j:m:ph" option; do
   case $option in
     t) seconds=$OPTARG ;;
     r) runs=$OPTARG ;;
     j) jobs=$OPTARG ;;
     m) maxLen=$OPTARG ;;
-    *) sed -n '2,18p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    p) parallel=1 ;;
+    *) sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
   esac
 done
 shift $((OPTIND - 1))
@@ -90,21 +94,38 @@ printf '\x0c\x02\x00\x00\x0a\x00\x00\x00\x04\x00\x00\x00a\x00' >>"$seeds/vha/two
 head -c 254 /dev/zero >>"$seeds/vha/two-entries"
 printf '\xff\x80\xfe\x03\x00\x00\x00abc' >>"$seeds/vha/two-entries"
 
-status=0
-summary=()
-for target in "${targets[@]}"; do
+# Runs one target; its log says how it went.
+RunTarget() {
+  local target=$1
   mkdir -p "$build/corpus/$target" "$build/logs" "$build/artifacts"
-  options=(-max_len=$maxLen -timeout=$timeoutSeconds -rss_limit_mb=$rssLimitMb -print_final_stats=1
-           -artifact_prefix="$build/artifacts/$target-" -max_total_time="$seconds")
+  local options=(-max_len=$maxLen -timeout=$timeoutSeconds -rss_limit_mb=$rssLimitMb -print_final_stats=1
+                 -artifact_prefix="$build/artifacts/$target-" -max_total_time="$seconds")
   [ "$runs" -gt 0 ] && options+=(-runs="$runs")
   [ -f "$root/fuzz/$target/$target.dict" ] && options+=(-dict="$root/fuzz/$target/$target.dict")
-  log=$build/logs/$target.log
+  local log=$build/logs/$target.log
   echo "fuzz_$target: ${seconds}s, log $log"
   if ! (cd "$build" && nice -n 19 "$build/bin/fuzz_$target" "${options[@]}" "$build/corpus/$target" "$seeds/$target") \
       >"$log" 2>&1; then
-    status=1
     echo "fuzz_$target: FOUND A FAULT, see $log and $build/artifacts/"
+    return 1
   fi
+}
+
+status=0
+if [ "$parallel" -eq 1 ]; then
+  pids=()
+  for target in "${targets[@]}"; do
+    RunTarget "$target" &
+    pids+=($!)
+  done
+  for pid in "${pids[@]}"; do wait "$pid" || status=1; done
+else
+  for target in "${targets[@]}"; do RunTarget "$target" || status=1; done
+fi
+
+summary=()
+for target in "${targets[@]}"; do
+  log=$build/logs/$target.log
   executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   peak=$(sed -n 's/^stat::peak_rss_mb: *//p' "$log" | tail -1)
   coverage=$(grep -o 'cov: [0-9]* ft: [0-9]* corp: [0-9]*/[0-9a-zA-Z]*' "$log" | tail -1)

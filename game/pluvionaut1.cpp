@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusTipEvent>
+#include <QWindow>
 
 #include <utility>
 
@@ -95,6 +96,7 @@ TForm1::TForm1(QWidget* parent, int playDevice) : QMainWindow(parent) {
   m_soundMenu = std::make_unique<TSoundMenu>(*this);
   // The device made its 640 x 480 frames; now the window may grow.
   m_viewMenu = std::make_unique<TViewMenu>(*m_menu, *m_extendedSettings, this, m_drawArea);
+  WatchScreen();
   new TDisabledItemHints(this);
 
   m_framerateTimer.start();
@@ -238,10 +240,20 @@ void TForm1::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
+void TForm1::WatchScreen() {
+  // The window system's window exists once the form has been shown (which
+  // FormCreate may already have done): from then on a move to another screen
+  // lays the window out again for that screen.
+  if (m_watchingScreen || m_viewMenu == nullptr || windowHandle() == nullptr) return;
+  m_watchingScreen = true;
+  connect(windowHandle(), &QWindow::screenChanged, this, [this] { m_viewMenu->ScreenChanged(); });
+}
+
 bool TForm1::event(QEvent* event) {
   if (event->type() == QEvent::WindowStateChange && m_viewMenu) {
     m_viewMenu->WindowStateChanged(windowState().testFlag(Qt::WindowFullScreen));
   }
+  if (event->type() == QEvent::Show) WatchScreen();
   // Menu items report their hints as status tips; they become the
   // application's hint, shown by DisplayHint.
   if (event->type() == QEvent::StatusTip) {

@@ -176,6 +176,8 @@ class TForm1 : public QMainWindow {
   void dropEvent(QDropEvent* event) override;
 
  private:
+  // Connects the window system's window to the view menu once it exists.
+  void WatchScreen();
   void FormCreate(int playDevice);
   // Draws one frame with the window's state; true when it drew.
   bool DrawFrame();
@@ -237,6 +239,7 @@ class TForm1 : public QMainWindow {
   TRecordsWindow* m_recordsWindow = nullptr;  // a child window, owned by Qt's object tree
   std::optional<TSongSummary> m_bestBeforeGame;  // of the song of the game last started
   std::unique_ptr<TViewMenu> m_viewMenu;
+  bool m_watchingScreen = false;  // screen changes reach the view menu
   QTimer m_farewell;
   bool m_farewellHeard = false;
 };

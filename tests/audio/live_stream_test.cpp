@@ -50,6 +50,13 @@ constexpr std::uint64_t kSteadyFrames = 9600;  // 0.2 s at 48 kHz
 // The null sink hands its monitor over in large blocks while idle: the
 // recorder keeps running long enough for the last of them to arrive.
 constexpr auto kTail = 3000ms;
+// A sound server on a busy machine now and then stops asking a stream for
+// data (RtAudio's PulseAudio back end pauses a new stream for about a second
+// and a half), which moves everything after it. A run over which the stream
+// fell this far behind the clock, or ran ahead of it, says nothing about the
+// game's timing and is made again, up to kAttempts times.
+constexpr double kPaceToleranceSeconds = 0.05;
+constexpr int kAttempts = 3;
 
 std::uint32_t TicksAt(double seconds) {
   return static_cast<std::uint32_t>(std::lround(seconds * 1e6 / kQuarterMicroseconds * kTicksPerQuarter));
@@ -91,14 +98,27 @@ double Largest(const std::vector<double>& peaks, int from, int to) {
 
 int Ms(double seconds) { return static_cast<int>(std::lround(seconds * 1000.0)); }
 
+// The stream's frames against the clock from the moment it is made.
+class TPaceWatch {
+ public:
+  explicit TPaceWatch(const TAudioEngine& engine)
+      : m_engine(engine), m_frames(engine.RenderedFrames()), m_start(std::chrono::steady_clock::now()) {}
+  // Seconds the stream has fallen behind the clock (negative: ahead of it).
+  double Behind() const {
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+    return elapsed - static_cast<double>(m_engine.RenderedFrames() - m_frames) / m_engine.SampleRate();
+  }
+  bool KeptPace() const { return std::fabs(Behind()) <= kPaceToleranceSeconds; }
+
+ private:
+  const TAudioEngine& m_engine;
+  std::uint64_t m_frames;
+  std::chrono::steady_clock::time_point m_start;
+};
+
 class LiveStreamTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    // A live stream through a sound server on a shared machine stalls now and
-    // then (RtAudio's PulseAudio back end pauses a new stream for about a
-    // second and a half), which moves every onset after it: the run is asked
-    // for, not part of every test run.
-    if (std::getenv("PLUV_LIVE_AUDIO_TESTS") == nullptr) GTEST_SKIP() << "set PLUV_LIVE_AUDIO_TESTS=1 to run";
     folder = std::filesystem::temp_directory_path() / ("pluv_live_stream_" + std::to_string(getpid()));
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
@@ -127,14 +147,33 @@ class LiveStreamTest : public ::testing::Test {
     return path;
   }
 
+  // One game of the song through the stream, recorded; keptPace tells
+  // whether the stream kept up with the clock throughout.
+  void PlayAndRecord(const std::string& recording, bool& keptPace);
+  // The recording of a game that kept pace: onsets, silences, the voice.
+  void Analyse(const std::string& recording);
+
   std::filesystem::path folder;
   TPulseServer server;
 };
 
 TEST_F(LiveStreamTest, CaughtNotesSoundOnTimeMissedOnesAreSilentAndTheVoiceIsMixedIn) {
+  std::string recording;
+  for (int attempt = 1;; ++attempt) {
+    recording = (folder / ("recording" + std::to_string(attempt) + ".wav")).string();
+    bool keptPace = false;
+    PlayAndRecord(recording, keptPace);
+    if (HasFatalFailure()) return;
+    if (keptPace) break;
+    if (attempt == kAttempts) GTEST_SKIP() << "the sound server stalled the stream in every run";
+    std::printf("attempt %d: the stream did not keep pace with the clock; once more\n", attempt);
+  }
+  Analyse(recording);
+}
+
+void LiveStreamTest::PlayAndRecord(const std::string& recording, bool& keptPace) {
   // Recording first: the sink runs with the recorder's short latency from the
   // moment the game's stream connects.
-  const std::string recording = (folder / "recording.wav").string();
   ASSERT_TRUE(server.StartRecording(recording));
   TMidiPlayV player(nullptr, (folder / "play.ini").string());
   player.AddPlayDevice(-1);
@@ -163,18 +202,22 @@ TEST_F(LiveStreamTest, CaughtNotesSoundOnTimeMissedOnesAreSilentAndTheVoiceIsMix
   player.BarHalfWidth = kBarHalfWidth;
   player.VoiceOn = true;
 
+  const TPaceWatch pace(engine);
   ASSERT_TRUE(player.Start());
   while (player.Playing) {
     Sleep(kPollMs);
     ProcessPostedMessages();
   }
   player.Stop();
+  keptPace = pace.KeptPace();
   std::this_thread::sleep_for(kTail);
   server.StopRecording();
   player.ClosePorts();
   EXPECT_EQ(player.GoodCount.load(), 3);
   EXPECT_EQ(player.BadCount.load(), 3);
+}
 
+void LiveStreamTest::Analyse(const std::string& recording) {
   double rate = 0.0;
   const std::vector<double> peaks = MillisecondPeaks(recording, rate);
   ASSERT_FALSE(peaks.empty());
@@ -224,11 +267,20 @@ TEST_F(LiveStreamTest, SchedulingDelayGrowsBetweenGamesByTheLatenessSeen) {
 
   // Due 4 ms before its sample could still be made: that much too late at least.
   const std::uint8_t noteOn[] = {0x90, 60, 80};
-  const auto late = std::chrono::steady_clock::now() - before - 4ms;
-  ASSERT_TRUE(engine.SendMidi(noteOn, 3, late));
-  const std::uint64_t sent = engine.RenderedFrames();
-  ASSERT_TRUE(WaitUntil(kSteadyLimitMs, [&] { return engine.RenderedFrames() >= sent + kSteadyFrames; }, 10));
-  const auto seen = engine.LatenessSeen();
+  std::chrono::nanoseconds seen{0};
+  for (int attempt = 1;; ++attempt) {
+    const TPaceWatch pace(engine);
+    const auto late = std::chrono::steady_clock::now() - before - 4ms;
+    ASSERT_TRUE(engine.SendMidi(noteOn, 3, late));
+    const std::uint64_t sent = engine.RenderedFrames();
+    ASSERT_TRUE(WaitUntil(kSteadyLimitMs, [&] { return engine.RenderedFrames() >= sent + kSteadyFrames; }, 10));
+    seen = engine.LatenessSeen();
+    if (pace.KeptPace()) break;
+    if (attempt == kAttempts) GTEST_SKIP() << "the sound server stalled the stream in every run";
+    // A stalled stream may take the message on time: the lateness seen so far
+    // stays (it only grows) and the message is sent again.
+    std::printf("attempt %d: the stream did not keep pace with the clock; once more\n", attempt);
+  }
   EXPECT_GE(seen, 4ms);
   EXPECT_EQ(engine.SchedulingDelay(), before) << "the delay must not change during a song";
 

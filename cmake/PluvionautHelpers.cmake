@@ -35,8 +35,14 @@ function(pluv_add_test)
   string(REPLACE ";" "|" envText "${T_ENV}")
   target_sources(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/cmake/test_environment.cpp)
   target_compile_definitions(${T_NAME} PRIVATE PLUV_TEST_ENV="${envText}")
+  # Only properties with a value: an empty LABELS would vanish from the list
+  # and take the name after it as its value.
+  set(properties ENVIRONMENT "QT_QPA_PLATFORM=offscreen" RUN_SERIAL "${T_SERIAL}")
+  if(T_LABELS)
+    list(APPEND properties LABELS "${T_LABELS}")
+  endif()
   gtest_discover_tests(${T_NAME}
     WORKING_DIRECTORY ${PLUV_BIN_DIR}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS "${T_LABELS}" RUN_SERIAL "${T_SERIAL}")
+    PROPERTIES ${properties})
 endfunction()

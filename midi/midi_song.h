@@ -91,6 +91,9 @@ class TMidiSong {
   int32_t Division = 0;    // ticks per quarter note
   int32_t SongLength = 0;  // Tick of the last item
   int32_t EndTime = 0;     // Time (ms) of the last item
+  // More quarter notes than this refuse the song (kMaxBeatItems; the fuzzer
+  // lowers it so that one input of a few hundred bytes cannot cost 100 ms).
+  int64_t MaxBeatItems = kMaxBeatItems;
   TMidiEventItemTrack* CurrentTrack = nullptr;  // the record being read; loading only
   // One line per track whose reading stopped early, with the reason.
   std::vector<std::string> TrackErrors;

@@ -258,7 +258,7 @@ void TMidiSong::MatchWaitItems(TMidiEventItemLong& Item) {
 void TMidiSong::GenerateBeats() {
   if (SongLength <= 0) return;
   const int64_t beatCount = (static_cast<int64_t>(SongLength) + Division - 1) / Division;
-  if (beatCount > kMaxBeatItems) {
+  if (beatCount > MaxBeatItems) {
     throw EMidiFileError(m_sourceName + ": the song is too long (" + std::to_string(beatCount) +
                          " quarter notes)");
   }

@@ -1,21 +1,25 @@
 #!/usr/bin/env bash
 # Builds every libFuzzer target with clang (build-fuzz/) and runs each one in
-# turn, one fuzzer process at a time at the lowest priority, seeded from the
-# shared real-world corpus and the game's own data. Not part of ./test.sh.
+# turn (one process each unless -w asks for more) at the lowest priority,
+# seeded from the shared real-world corpus and the game's own data. Not part
+# of ./test.sh.
 #
-#   scripts/fuzz.sh [-t SECONDS] [-r RUNS] [-j JOBS] [-p] [TARGET...]
+#   scripts/fuzz.sh [-t SECONDS] [-r RUNS] [-j JOBS] [-m BYTES] [-w WORKERS] [-p] [TARGET...]
 #
 #   -t SECONDS  time per target (default 60)
 #   -r RUNS     stop a target after this many executions instead (0: no limit)
 #   -j JOBS     build jobs (default 2)
 #   -m BYTES    largest input a fuzzer makes up (default 2048)
+#   -w WORKERS  fuzzer processes per target, sharing its corpus (default 1);
+#               -r then counts for each of them
 #   -p          run the targets at the same time, one process each (for a
 #               machine with a core to spare per target)
 #   TARGET      smf, bmp, vha, ini, wav (default: all of them)
 #
 # Each target keeps its growing corpus in build-fuzz/corpus/<target>/ and its
-# log in build-fuzz/logs/<target>.log; crashes, leaks, timeouts and
-# out-of-memory inputs land in build-fuzz/artifacts/. At the end one line per
+# log in build-fuzz/logs/<target>.log (<target>-2.log ... for more workers);
+# crashes, leaks, timeouts and out-of-memory inputs land in
+# build-fuzz/artifacts/. At the end one line per
 # target gives its executions, coverage, features, corpus size and peak
 # memory. Exits non-zero when a target found a fault.
 set -euo pipefail
@@ -29,14 +33,16 @@ jobs=2
 # a few chunks or tracks, small enough to keep executions fast.
 maxLen=2048
 parallel=0
-while getopts "t:r:j:m:ph" option; do
+workers=1
+while getopts "t:r:j:m:w:ph" option; do
   case $option in
     t) seconds=$OPTARG ;;
     r) runs=$OPTARG ;;
     j) jobs=$OPTARG ;;
     m) maxLen=$OPTARG ;;
+    w) workers=$OPTARG ;;
     p) parallel=1 ;;
-    *) sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    *) sed -n '2,22p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
   esac
 done
 shift $((OPTIND - 1))
@@ -94,21 +100,39 @@ printf '\x0c\x02\x00\x00\x0a\x00\x00\x00\x04\x00\x00\x00a\x00' >>"$seeds/vha/two
 head -c 254 /dev/zero >>"$seeds/vha/two-entries"
 printf '\xff\x80\xfe\x03\x00\x00\x00abc' >>"$seeds/vha/two-entries"
 
-# Runs one target; its log says how it went.
-RunTarget() {
-  local target=$1
+# Runs one fuzzer process of a target (worker 1, 2, ...); its log says how it
+# went. Workers of one target share its corpus folder and pick up each
+# other's finds when they reload it.
+RunWorker() {
+  local target=$1 worker=$2
   mkdir -p "$build/corpus/$target" "$build/logs" "$build/artifacts"
   local options=(-max_len=$maxLen -timeout=$timeoutSeconds -rss_limit_mb=$rssLimitMb -print_final_stats=1
                  -artifact_prefix="$build/artifacts/$target-" -max_total_time="$seconds")
   [ "$runs" -gt 0 ] && options+=(-runs="$runs")
   [ -f "$root/fuzz/$target/$target.dict" ] && options+=(-dict="$root/fuzz/$target/$target.dict")
-  local log=$build/logs/$target.log
-  echo "fuzz_$target: ${seconds}s, log $log"
+  local log
+  log=$(LogOf "$target" "$worker")
+  echo "fuzz_$target (worker $worker): ${seconds}s, log $log"
   if ! (cd "$build" && nice -n 19 "$build/bin/fuzz_$target" "${options[@]}" "$build/corpus/$target" "$seeds/$target") \
       >"$log" 2>&1; then
     echo "fuzz_$target: FOUND A FAULT, see $log and $build/artifacts/"
     return 1
   fi
+}
+
+LogOf() {
+  if [ "$2" -eq 1 ]; then echo "$build/logs/$1.log"; else echo "$build/logs/$1-$2.log"; fi
+}
+
+# Runs every worker of one target.
+RunTarget() {
+  local target=$1 worker pids=() failed=0
+  for ((worker = 1; worker <= workers; ++worker)); do
+    RunWorker "$target" "$worker" &
+    pids+=($!)
+  done
+  for pid in "${pids[@]}"; do wait "$pid" || failed=1; done
+  return $failed
 }
 
 status=0
@@ -125,11 +149,16 @@ fi
 
 summary=()
 for target in "${targets[@]}"; do
-  log=$build/logs/$target.log
-  executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
-  peak=$(sed -n 's/^stat::peak_rss_mb: *//p' "$log" | tail -1)
-  coverage=$(grep -o 'cov: [0-9]* ft: [0-9]* corp: [0-9]*/[0-9a-zA-Z]*' "$log" | tail -1)
-  summary+=("fuzz_$target: ${executions:-?} executions, ${coverage:-no coverage line}, peak ${peak:-?} MB")
+  executions=0 peak=0
+  for ((worker = 1; worker <= workers; ++worker)); do
+    log=$(LogOf "$target" "$worker")
+    units=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
+    rss=$(sed -n 's/^stat::peak_rss_mb: *//p' "$log" | tail -1)
+    executions=$((executions + ${units:-0}))
+    [ "${rss:-0}" -gt "$peak" ] && peak=$rss
+  done
+  coverage=$(grep -o 'cov: [0-9]* ft: [0-9]* corp: [0-9]*/[0-9a-zA-Z]*' "$(LogOf "$target" 1)" | tail -1)
+  summary+=("fuzz_$target: $executions executions, ${coverage:-no coverage line}, peak $peak MB")
 done
 printf '%s\n' "${summary[@]}"
 exit $status

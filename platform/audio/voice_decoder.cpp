@@ -89,10 +89,11 @@ std::vector<float> ResampleInterleaved(const std::vector<float>& source, int cha
   const unsigned divisor = std::gcd(sourceRate, targetRate);
   const unsigned phases = targetRate / divisor;
   const unsigned sourceStep = sourceRate / divisor;
-  if (phases > kMaxPhaseTable) return ResampleDirect(source, channels, sourceRate, targetRate);
-
   const long long inFrames = static_cast<long long>(source.size()) / channels;
   const long long outFrames = inFrames * targetRate / sourceRate;
+  // A line shorter than the table would compute more weights for the table
+  // than for its own frames.
+  if (phases > kMaxPhaseTable || phases > outFrames) return ResampleDirect(source, channels, sourceRate, targetRate);
   const double cutoff = std::min(1.0, static_cast<double>(targetRate) / sourceRate);
   const double halfWidth = kSincZeroCrossings / cutoff;  // in input frames
   const int reach = static_cast<int>(std::ceil(halfWidth));
@@ -131,7 +132,7 @@ std::vector<float> ResampleInterleaved(const std::vector<float>& source, int cha
   return out;
 }
 
-std::unique_ptr<TVoiceBuffer> DecodeVoiceFile(const std::string& path, unsigned targetRate) {
+std::unique_ptr<TVoiceBuffer> DecodeVoiceFile(const std::string& path, unsigned targetRate, double maxSeconds) {
   // A pipe or device in a voice file's place would block libsndfile's open.
   const TOpenedFile opened = OpenRegularFile(path);
   if (opened.fd < 0) return nullptr;
@@ -140,10 +141,10 @@ std::unique_ptr<TVoiceBuffer> DecodeVoiceFile(const std::string& path, unsigned 
   if (!file) return nullptr;
   if (info.channels <= 0 || info.frames <= 0) return nullptr;
   if (info.samplerate < kMinVoiceSampleRate || info.samplerate > kMaxVoiceSampleRate) return nullptr;
-  if (static_cast<double>(info.frames) / info.samplerate > kMaxVoiceSeconds) return nullptr;
+  if (static_cast<double>(info.frames) / info.samplerate > maxSeconds) return nullptr;
   // Read in pieces rather than allocating the frame count the header
   // announces, which a damaged file may set far beyond its data.
-  const auto maxFrames = static_cast<sf_count_t>(kMaxVoiceSeconds * info.samplerate);
+  const auto maxFrames = static_cast<sf_count_t>(maxSeconds * info.samplerate);
   const auto channels = static_cast<size_t>(info.channels);
   std::vector<float> raw;
   std::vector<float> piece(kReadPieceFrames * channels);

@@ -21,8 +21,9 @@ inline constexpr int kMinVoiceSampleRate = 1000;
 inline constexpr int kMaxVoiceSampleRate = 768000;
 
 // nullptr when the file is missing, not a regular file, of a sample rate
-// outside the accepted range, unreadable, empty or too long.
-std::unique_ptr<TVoiceBuffer> DecodeVoiceFile(const std::string& path, unsigned targetRate);
+// outside the accepted range, unreadable, empty or longer than maxSeconds.
+std::unique_ptr<TVoiceBuffer> DecodeVoiceFile(const std::string& path, unsigned targetRate,
+                                              double maxSeconds = kMaxVoiceSeconds);
 
 // Resamples interleaved audio of channels channels from sourceRate to
 // targetRate. Band-limited: going down, content above the new Nyquist

@@ -10,11 +10,6 @@ namespace {
 constexpr std::int64_t kNsPerSecond = 1'000'000'000;
 // Offsets beyond an hour are clamped so that the frame arithmetic never overflows.
 constexpr std::int64_t kMaxOffsetNs = 3600 * kNsPerSecond;
-// The stream clock follows the steady clock slowly: each callback corrects
-// 1/64 of the difference, which smooths callback jitter but follows drift.
-constexpr std::int64_t kAnchorSmoothing = 64;
-// A larger jump (a stalled device, an underrun) re-anchors at once.
-constexpr std::int64_t kAnchorJumpNs = 50'000'000;
 // How long a reset waits for the audio thread before giving up on a stalled device.
 constexpr auto kResetWaitLimit = std::chrono::milliseconds(250);
 constexpr auto kResetPollInterval = std::chrono::milliseconds(1);
@@ -157,7 +152,7 @@ bool TAudioEngine::ReopenOutput(const std::string& deviceName) {
     m_stream.reset();
   }
   m_streamRunning.store(false, std::memory_order_release);
-  m_anchored = false;
+  m_streamClock.Reset();
   m_callbackPriorityAsked = false;
   const unsigned oldRate = m_sampleRate.load();
   const bool opened = OpenStreamLocked(deviceName);
@@ -344,17 +339,12 @@ void TAudioEngine::StreamCallback(float* interleaved, unsigned frames) {
     m_callbackPriorityAsked = true;
     RaiseCurrentThreadPriority(kAudioThreadPriority);
   }
-  const std::int64_t now = SteadyNs(TClock::now());
   const std::int64_t rendered = FramesToNs(m_renderedFrames.load(std::memory_order_relaxed));
-  if (!m_anchored) {
-    m_anchorNs = now - rendered;
-    m_anchored = true;
-  } else {
-    const std::int64_t difference = now - (m_anchorNs + rendered);
-    m_anchorNs += (difference > kAnchorJumpNs || difference < -kAnchorJumpNs) ? difference
-                                                                             : difference / kAnchorSmoothing;
+  RenderBlock(interleaved, frames, m_streamClock.Place(SteadyNs(TClock::now()), rendered));
+  if (m_streamClock.Racing()) {
+    // Nobody takes the sound any more: render at the pace of a device, not as fast as possible.
+    std::this_thread::sleep_for(std::chrono::nanoseconds(FramesToNs(frames)));
   }
-  RenderBlock(interleaved, frames, m_anchorNs + rendered);
 }
 
 bool TAudioEngine::RenderOffline(float* interleaved, size_t frames, TClock::time_point renderClock) {

@@ -22,6 +22,7 @@
 #include "platform/audio/audio_stream.h"
 #include "platform/audio/limiter.h"
 #include "platform/audio/midi_event_queue.h"
+#include "platform/audio/stream_clock.h"
 #include "platform/audio/synthesizer.h"
 #include "platform/audio/voice_player.h"
 
@@ -185,7 +186,6 @@ class TAudioEngine {
   unsigned m_limiterRate = 0;  // the rate the limiters were last set for
   float m_musicGain = 1.0f;  // the volumes as applied to the last frame
   float m_voiceGain = 1.0f;
-  bool m_anchored = false;
   bool m_callbackPriorityAsked = false;
-  std::int64_t m_anchorNs = 0;  // steady-clock moment of frame 0 of the stream
+  TStreamClock m_streamClock;
 };

@@ -299,3 +299,29 @@ TEST_F(LiveStreamTest, SchedulingDelayGrowsBetweenGamesByTheLatenessSeen) {
 }
 
 }  // namespace
+
+namespace {
+
+// Once the sound server has gone, every write fails at once and the stream
+// asks for buffers as fast as they can be made: the engine keeps it near the
+// pace of a device (a second of audio now and then in a burst, then a second
+// at the pace of the clock) instead of keeping a core busy.
+TEST_F(LiveStreamTest, AServerThatGoesAwayDoesNotSetTheStreamRacing) {
+  TAudioEngine& engine = TAudioEngine::Global();
+  ASSERT_TRUE(engine.OpenSynthesizer());
+  ASSERT_TRUE(engine.StreamRunning()) << engine.StreamAbsentReason();
+  const std::uint64_t opened = engine.RenderedFrames();
+  ASSERT_TRUE(WaitUntil(kSteadyLimitMs, [&] { return engine.RenderedFrames() >= opened + kSteadyFrames; }, 10));
+  server.Stop();
+  std::this_thread::sleep_for(1s);
+  const std::uint64_t from = engine.RenderedFrames();
+  const auto start = std::chrono::steady_clock::now();
+  std::this_thread::sleep_for(3s);
+  const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const double audio = static_cast<double>(engine.RenderedFrames() - from) / engine.SampleRate();
+  std::printf("after the server went: %.2f s of audio in %.2f s\n", audio, wall);
+  EXPECT_GT(audio, 0.0) << "the stream stopped altogether";
+  EXPECT_LT(audio, 3.0 * wall);
+}
+
+}  // namespace

@@ -21,6 +21,10 @@
 namespace {
 
 constexpr int kLoadPollMs = 20;
+// A lost audio output is looked for this often, at most kOutputRetries times
+// (opening a stream probes every device, which holds up the window a moment).
+constexpr int kOutputWatchMs = 3000;
+constexpr int kOutputRetries = 20;
 constexpr int kBuiltInDevice = -1;  // the MIDI mapper: the built-in synthesizer
 constexpr float kPercent = 100.0f;
 
@@ -68,6 +72,9 @@ TSoundMenu::TSoundMenu(TForm1& form) : m_form(form), m_settings(form.ExtendedSet
   };
   m_loadPoll.setInterval(kLoadPollMs);
   connect(&m_loadPoll, &QTimer::timeout, this, [this] { PollSoundFontLoad(); });
+  m_outputWatch.setInterval(kOutputWatchMs);
+  connect(&m_outputWatch, &QTimer::timeout, this, [this] { WatchOutput(); });
+  m_outputWatch.start();
 
   TMainMenu& menu = m_form.MainMenu1();
   QMenu* sound = menu.SoundMenu();
@@ -88,6 +95,7 @@ TSoundMenu::TSoundMenu(TForm1& form) : m_form(form), m_settings(form.ExtendedSet
 
 TSoundMenu::~TSoundMenu() {
   m_loadPoll.stop();
+  m_outputWatch.stop();
   // A load still running finishes before the loader goes; what it loaded is
   // freed with it.
 }
@@ -350,6 +358,25 @@ void TSoundMenu::ChooseAudioOutput(const std::string& name) {
   m_settings.SetString(kAudioOutputKey, name);
   CheckByData(m_audioGroup, engine.OutputFellBack() ? QString() : FromUtf8(name));
   ReportAudioOutputState();
+}
+
+void TSoundMenu::WatchOutput() {
+  TAudioEngine& engine = TAudioEngine::Global();
+  if (!m_outputLost) {
+    if (!engine.StreamLost() || m_outputRetries >= kOutputRetries) return;
+    m_outputLost = true;
+    ShowStatusLine(Tr("オーディオ出力が音を受け取らなくなっちゃった。戻ってきたら、つなぎ直すね。"));
+  }
+  // A new stream settles for a moment before it plays: not in the middle of a game.
+  if (m_form.Playing() || SoundFontLoading()) return;
+  ++m_outputRetries;
+  if (engine.ReopenOutput(m_settings.String(kAudioOutputKey))) {
+    m_outputLost = false;
+    ShowStatusLine(Tr("オーディオ出力が戻ってきたから、つなぎ直したよ。"));
+  } else if (m_outputRetries >= kOutputRetries) {
+    m_outputLost = false;
+    ReportAudioOutputState();
+  }
 }
 
 void TSoundMenu::ReportAudioOutputState() {

@@ -80,12 +80,18 @@ class TSoundMenu : public QObject {
   void ShowStatusLine(const QString& text);
   void ApplyMidiOutputAtStart();
   void ReportAudioOutputState();
+  // Notices a stream whose server stopped taking the sound and, between
+  // games, opens the output again.
+  void WatchOutput();
 
   TForm1& m_form;
   TExtendedSettings& m_settings;
   std::function<QString()> m_chooseSoundFont;
   TSoundFontLoader m_loader;
   QTimer m_loadPoll;
+  QTimer m_outputWatch;
+  bool m_outputLost = false;
+  int m_outputRetries = 0;  // reopening attempts since the game started
   bool m_swapPending = false;
   std::unique_ptr<TSynthesizer> m_loaded;  // loaded, waiting for the game to end
   QString m_loadingPath;

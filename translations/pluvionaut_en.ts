@@ -879,5 +879,13 @@ You can keep playing, but I&apos;ll stop keeping records. Sorry, big brother.</t
         <source>こんどは音なしだよ。四角が光ったら、そのたびにスペースキーかクリックで合わせてね。</source>
         <translation>No sound this time. Each time the square lights up, press Space or click to match it.</translation>
     </message>
+    <message>
+        <source>オーディオ出力が戻ってきたから、つなぎ直したよ。</source>
+        <translation>The audio output is back, so I&apos;ve connected to it again.</translation>
+    </message>
+    <message>
+        <source>オーディオ出力が音を受け取らなくなっちゃった。戻ってきたら、つなぎ直すね。</source>
+        <translation>The audio output has stopped taking the sound. When it&apos;s back, I&apos;ll connect to it again.</translation>
+    </message>
 </context>
 </TS>

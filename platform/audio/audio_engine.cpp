@@ -152,6 +152,7 @@ bool TAudioEngine::ReopenOutput(const std::string& deviceName) {
     m_stream.reset();
   }
   m_streamRunning.store(false, std::memory_order_release);
+  m_streamLost.store(false, std::memory_order_relaxed);
   m_streamClock.Reset();
   m_callbackPriorityAsked = false;
   const unsigned oldRate = m_sampleRate.load();
@@ -341,6 +342,7 @@ void TAudioEngine::StreamCallback(float* interleaved, unsigned frames) {
   }
   const std::int64_t rendered = FramesToNs(m_renderedFrames.load(std::memory_order_relaxed));
   RenderBlock(interleaved, frames, m_streamClock.Place(SteadyNs(TClock::now()), rendered));
+  if (m_streamClock.Lost()) m_streamLost.store(true, std::memory_order_relaxed);
   if (m_streamClock.Racing()) {
     // Nobody takes the sound any more: render at the pace of a device, not as fast as possible.
     std::this_thread::sleep_for(std::chrono::nanoseconds(FramesToNs(frames)));

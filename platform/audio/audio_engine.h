@@ -84,6 +84,9 @@ class TAudioEngine {
   // True when the stream runs on the default device because the named one
   // could not be opened.
   bool OutputFellBack() const;
+  // True once the running stream's server has stopped taking the sound (it
+  // went away or restarted): nothing will be heard until ReopenOutput.
+  bool StreamLost() const { return m_streamLost.load(std::memory_order_relaxed); }
   // Closes the stream and opens it again on the device of that name (empty:
   // the default), falling back to the default when that one cannot be
   // opened. Main thread, while no game runs: queued messages are dropped.
@@ -172,6 +175,7 @@ class TAudioEngine {
   std::atomic<TSynthesizer*> m_synthInUse{nullptr};
   bool m_outputFellBack = false;
   std::atomic<bool> m_streamRunning{false};
+  std::atomic<bool> m_streamLost{false};
 
   TMidiEventQueue m_queue;
   TVoicePlayer m_voice;

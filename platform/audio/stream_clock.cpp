@@ -36,6 +36,7 @@ void TStreamClock::WatchPace(std::int64_t nowNs, std::int64_t renderedNs) {
   const std::int64_t audio = renderedNs - m_paceRenderedNs;
   if (audio < kPaceWindowNs) return;
   m_racing = (nowNs - m_paceWallNs) * kRacingShare < audio;
+  if (m_racing && m_racingWindows < kLostAfterRacingWindows) ++m_racingWindows;
   m_paceWallNs = nowNs;
   m_paceRenderedNs = renderedNs;
 }

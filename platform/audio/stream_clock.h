@@ -10,7 +10,9 @@
 //
 // A sound server that has gone away makes every write fail at once, and the
 // stream then asks for buffers as fast as they can be made: Racing() tells the
-// callback so, to keep it to the pace of a real device. Audio thread only.
+// callback so, to keep it to the pace of a real device, and Lost() says that
+// it has happened again and again (a new stream that fills a large buffer
+// races once at most). Audio thread only.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +24,7 @@ class TStreamClock {
   // Racing: a second of audio asked for within a quarter of a second.
   static constexpr std::int64_t kPaceWindowNs = 1'000'000'000;
   static constexpr std::int64_t kRacingShare = 4;
+  static constexpr int kLostAfterRacingWindows = 3;
 
   // Forgets the line: the next callback sets it afresh (a new stream).
   void Reset() { *this = TStreamClock(); }
@@ -31,6 +34,7 @@ class TStreamClock {
   std::int64_t Place(std::int64_t nowNs, std::int64_t renderedNs);
 
   bool Racing() const { return m_racing; }
+  bool Lost() const { return m_racingWindows >= kLostAfterRacingWindows; }
 
  private:
   void WatchPace(std::int64_t nowNs, std::int64_t renderedNs);
@@ -43,4 +47,5 @@ class TStreamClock {
   std::int64_t m_paceWallNs = 0;
   std::int64_t m_paceRenderedNs = 0;
   bool m_racing = false;
+  int m_racingWindows = 0;
 };

@@ -305,13 +305,15 @@ namespace {
 // Once the sound server has gone, every write fails at once and the stream
 // asks for buffers as fast as they can be made: the engine keeps it near the
 // pace of a device (a second of audio now and then in a burst, then a second
-// at the pace of the clock) instead of keeping a core busy.
-TEST_F(LiveStreamTest, AServerThatGoesAwayDoesNotSetTheStreamRacing) {
+// at the pace of the clock) instead of keeping a core busy, and says the
+// stream is lost; when the server is back, the stream opens on it again.
+TEST_F(LiveStreamTest, AServerThatGoesAwayIsNoticedAndTheStreamOpensAgainOnItsReturn) {
   TAudioEngine& engine = TAudioEngine::Global();
   ASSERT_TRUE(engine.OpenSynthesizer());
   ASSERT_TRUE(engine.StreamRunning()) << engine.StreamAbsentReason();
   const std::uint64_t opened = engine.RenderedFrames();
   ASSERT_TRUE(WaitUntil(kSteadyLimitMs, [&] { return engine.RenderedFrames() >= opened + kSteadyFrames; }, 10));
+  EXPECT_FALSE(engine.StreamLost());
   server.Stop();
   std::this_thread::sleep_for(1s);
   const std::uint64_t from = engine.RenderedFrames();
@@ -322,6 +324,22 @@ TEST_F(LiveStreamTest, AServerThatGoesAwayDoesNotSetTheStreamRacing) {
   std::printf("after the server went: %.2f s of audio in %.2f s\n", audio, wall);
   EXPECT_GT(audio, 0.0) << "the stream stopped altogether";
   EXPECT_LT(audio, 3.0 * wall);
+  ASSERT_TRUE(WaitUntil(kSteadyLimitMs, [&] { return engine.StreamLost(); }, 10));
+
+  std::string reason;
+  ASSERT_TRUE(server.Start((folder / "pulse").string(), reason)) << reason;
+  ASSERT_TRUE(engine.ReopenOutput(std::string()));
+  EXPECT_FALSE(engine.StreamLost());
+  const std::uint64_t reopened = engine.RenderedFrames();
+  ASSERT_TRUE(WaitUntil(kSteadyLimitMs, [&] { return engine.RenderedFrames() >= reopened + kSteadyFrames; }, 10));
+  bool keptPace = false;
+  for (int attempt = 1; attempt <= kAttempts && !keptPace; ++attempt) {
+    const TPaceWatch pace(engine);
+    std::this_thread::sleep_for(1s);
+    keptPace = pace.KeptPace();
+  }
+  EXPECT_TRUE(keptPace) << "the stream on the server that came back does not keep pace";
+  EXPECT_FALSE(engine.StreamLost());
 }
 
 }  // namespace

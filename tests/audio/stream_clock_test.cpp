@@ -29,6 +29,7 @@ class TSimulatedStream {
     // that has arrived by then is never taken for a late one.
     EXPECT_LE(placed, nowNs);
     EXPECT_FALSE(m_clock.Racing());
+    EXPECT_FALSE(m_clock.Lost());
     const std::int64_t error = placed - (deviceLineNs + m_renderedNs);
     m_renderedNs += kBufferNs;
     return error;
@@ -102,17 +103,33 @@ TEST_F(StreamClockTest, ALateWakeUpThatTheBufferCoversDoesNotMoveTheLine) {
   }
 }
 
-// Every write returns at once: within a second of audio the clock says so.
-TEST_F(StreamClockTest, AStreamAskingFasterThanADeviceIsRacing) {
+// Every write returns at once: within a second of audio the clock says so;
+// and once it has raced again and again, the stream is lost. A new stream
+// that fills a large buffer races once at most, which is not a loss.
+TEST_F(StreamClockTest, AStreamAskingFasterThanADeviceIsRacingAndThenLost) {
   TStreamClock clock;
+  std::int64_t now = 0;
   std::int64_t rendered = 0;
-  int callbacks = 0;
-  for (std::int64_t now = 0; !clock.Racing(); now += 10'000, rendered += kBufferNs, ++callbacks) {
+  int windows = 0;
+  bool wasRacing = false;
+  while (!clock.Lost()) {
     clock.Place(now, rendered);
-    ASSERT_LE(rendered, 2 * TStreamClock::kPaceWindowNs);
+    rendered += kBufferNs;
+    // The engine sleeps a buffer's time for every buffer while it races.
+    now += clock.Racing() ? kBufferNs : 10'000;
+    if (clock.Racing() && !wasRacing) {
+      ++windows;
+      if (windows == 1) {
+        EXPECT_GE(rendered, TStreamClock::kPaceWindowNs);
+      }
+    }
+    wasRacing = clock.Racing();
+    if (windows < TStreamClock::kLostAfterRacingWindows) {
+      EXPECT_FALSE(clock.Lost());
+    }
+    ASSERT_LE(rendered, 10 * TStreamClock::kPaceWindowNs);
   }
-  EXPECT_GE(rendered, TStreamClock::kPaceWindowNs);
-  EXPECT_GT(callbacks, 0);
+  EXPECT_EQ(windows, TStreamClock::kLostAfterRacingWindows);
 }
 
 }  // namespace

@@ -25,6 +25,7 @@ constexpr int kLoadPollMs = 20;
 // (opening a stream probes every device, which holds up the window a moment).
 constexpr int kOutputWatchMs = 3000;
 constexpr int kOutputRetries = 20;
+constexpr auto kFreshLossAfter = std::chrono::minutes(1);
 constexpr int kBuiltInDevice = -1;  // the MIDI mapper: the built-in synthesizer
 constexpr float kPercent = 100.0f;
 
@@ -363,7 +364,11 @@ void TSoundMenu::ChooseAudioOutput(const std::string& name) {
 void TSoundMenu::WatchOutput() {
   TAudioEngine& engine = TAudioEngine::Global();
   if (!m_outputLost) {
-    if (!engine.StreamLost() || m_outputRetries >= kOutputRetries) return;
+    if (!engine.StreamLost()) return;
+    // A stream that played for a while since the last reconnection earns a
+    // new round of attempts; one that is lost again at once does not.
+    if (m_recovered && std::chrono::steady_clock::now() - m_recoveredAt > kFreshLossAfter) m_outputRetries = 0;
+    if (m_outputRetries >= kOutputRetries) return;
     m_outputLost = true;
     ShowStatusLine(Tr("オーディオ出力が音を受け取らなくなっちゃった。戻ってきたら、つなぎ直すね。"));
   }
@@ -372,6 +377,8 @@ void TSoundMenu::WatchOutput() {
   ++m_outputRetries;
   if (engine.ReopenOutput(m_settings.String(kAudioOutputKey))) {
     m_outputLost = false;
+    m_recovered = true;
+    m_recoveredAt = std::chrono::steady_clock::now();
     ShowStatusLine(Tr("オーディオ出力が戻ってきたから、つなぎ直したよ。"));
   } else if (m_outputRetries >= kOutputRetries) {
     m_outputLost = false;

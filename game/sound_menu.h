@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -91,7 +92,9 @@ class TSoundMenu : public QObject {
   QTimer m_loadPoll;
   QTimer m_outputWatch;
   bool m_outputLost = false;
-  int m_outputRetries = 0;  // reopening attempts since the game started
+  int m_outputRetries = 0;  // reopening attempts since the last stream that lasted
+  bool m_recovered = false;
+  std::chrono::steady_clock::time_point m_recoveredAt;
   bool m_swapPending = false;
   std::unique_ptr<TSynthesizer> m_loaded;  // loaded, waiting for the game to end
   QString m_loadingPath;

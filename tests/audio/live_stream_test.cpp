@@ -147,6 +147,18 @@ class LiveStreamTest : public ::testing::Test {
     return path;
   }
 
+  // Waits until the stream has rendered kSteadyFrames more (it runs steadily).
+  static bool RendersOn(const TAudioEngine& engine) {
+    const std::uint64_t from = engine.RenderedFrames();
+    return WaitUntil(kSteadyLimitMs, [&] { return engine.RenderedFrames() >= from + kSteadyFrames; }, 10);
+  }
+  // The synthesizer open and the stream running steadily on the private server.
+  static void OpenSteadyStream(TAudioEngine& engine) {
+    ASSERT_TRUE(engine.OpenSynthesizer());
+    ASSERT_TRUE(engine.StreamRunning()) << engine.StreamAbsentReason();
+    ASSERT_TRUE(RendersOn(engine));
+  }
+
   // One game of the song through the stream, recorded; keptPace tells
   // whether the stream kept up with the clock throughout.
   void PlayAndRecord(const std::string& recording, bool& keptPace);
@@ -188,8 +200,7 @@ void LiveStreamTest::PlayAndRecord(const std::string& recording, bool& keptPace)
 
   // A new PulseAudio stream renders its first buffers, then waits while the
   // server settles its latency: the song starts once the stream runs steadily.
-  const std::uint64_t opened = engine.RenderedFrames();
-  ASSERT_TRUE(WaitUntil(kSteadyLimitMs, [&] { return engine.RenderedFrames() >= opened + kSteadyFrames; }, 10));
+  ASSERT_TRUE(RendersOn(engine));
   player.LoadFromFile(WriteSong());
   player.Seek(0);
   for (auto& on : player.ChannelOn) on = true;
@@ -257,10 +268,7 @@ namespace {
 // the engine's limit, and a song already playing is never moved.
 TEST_F(LiveStreamTest, SchedulingDelayGrowsBetweenGamesByTheLatenessSeen) {
   TAudioEngine& engine = TAudioEngine::Global();
-  ASSERT_TRUE(engine.OpenSynthesizer());
-  ASSERT_TRUE(engine.StreamRunning()) << engine.StreamAbsentReason();
-  const std::uint64_t opened = engine.RenderedFrames();
-  ASSERT_TRUE(WaitUntil(kSteadyLimitMs, [&] { return engine.RenderedFrames() >= opened + kSteadyFrames; }, 10));
+  ASSERT_NO_FATAL_FAILURE(OpenSteadyStream(engine));
   engine.ResetSynthesizer();
   const auto before = engine.SchedulingDelay();
   EXPECT_EQ(engine.LatenessSeen(), std::chrono::nanoseconds(0));
@@ -272,8 +280,7 @@ TEST_F(LiveStreamTest, SchedulingDelayGrowsBetweenGamesByTheLatenessSeen) {
     const TPaceWatch pace(engine);
     const auto late = std::chrono::steady_clock::now() - before - 4ms;
     ASSERT_TRUE(engine.SendMidi(noteOn, 3, late));
-    const std::uint64_t sent = engine.RenderedFrames();
-    ASSERT_TRUE(WaitUntil(kSteadyLimitMs, [&] { return engine.RenderedFrames() >= sent + kSteadyFrames; }, 10));
+    ASSERT_TRUE(RendersOn(engine));
     seen = engine.LatenessSeen();
     if (pace.KeptPace()) break;
     if (attempt == kAttempts) GTEST_SKIP() << "the sound server stalled the stream in every run";
@@ -292,8 +299,7 @@ TEST_F(LiveStreamTest, SchedulingDelayGrowsBetweenGamesByTheLatenessSeen) {
 
   // Far too late: the growth stops at the limit.
   ASSERT_TRUE(engine.SendMidi(noteOn, 3, std::chrono::steady_clock::now() - 1s));
-  const std::uint64_t again = engine.RenderedFrames();
-  ASSERT_TRUE(WaitUntil(kSteadyLimitMs, [&] { return engine.RenderedFrames() >= again + kSteadyFrames; }, 10));
+  ASSERT_TRUE(RendersOn(engine));
   engine.ResetSynthesizer();
   EXPECT_EQ(engine.SchedulingDelay(), before + TAudioEngine::kMaxExtraDelay);
 }
@@ -309,10 +315,7 @@ namespace {
 // stream is lost; when the server is back, the stream opens on it again.
 TEST_F(LiveStreamTest, AServerThatGoesAwayIsNoticedAndTheStreamOpensAgainOnItsReturn) {
   TAudioEngine& engine = TAudioEngine::Global();
-  ASSERT_TRUE(engine.OpenSynthesizer());
-  ASSERT_TRUE(engine.StreamRunning()) << engine.StreamAbsentReason();
-  const std::uint64_t opened = engine.RenderedFrames();
-  ASSERT_TRUE(WaitUntil(kSteadyLimitMs, [&] { return engine.RenderedFrames() >= opened + kSteadyFrames; }, 10));
+  ASSERT_NO_FATAL_FAILURE(OpenSteadyStream(engine));
   EXPECT_FALSE(engine.StreamLost());
   server.Stop();
   std::this_thread::sleep_for(1s);
@@ -330,8 +333,7 @@ TEST_F(LiveStreamTest, AServerThatGoesAwayIsNoticedAndTheStreamOpensAgainOnItsRe
   ASSERT_TRUE(server.Start((folder / "pulse").string(), reason)) << reason;
   ASSERT_TRUE(engine.ReopenOutput(std::string()));
   EXPECT_FALSE(engine.StreamLost());
-  const std::uint64_t reopened = engine.RenderedFrames();
-  ASSERT_TRUE(WaitUntil(kSteadyLimitMs, [&] { return engine.RenderedFrames() >= reopened + kSteadyFrames; }, 10));
+  ASSERT_TRUE(RendersOn(engine));
   bool keptPace = false;
   for (int attempt = 1; attempt <= kAttempts && !keptPace; ++attempt) {
     const TPaceWatch pace(engine);

@@ -154,6 +154,7 @@ bool TAudioEngine::ReopenOutput(const std::string& deviceName) {
   m_streamRunning.store(false, std::memory_order_release);
   m_streamLost.store(false, std::memory_order_relaxed);
   m_streamClock.Reset();
+  m_streamStalls.store(0, std::memory_order_relaxed);
   m_callbackPriorityAsked = false;
   const unsigned oldRate = m_sampleRate.load();
   const bool opened = OpenStreamLocked(deviceName);
@@ -342,6 +343,7 @@ void TAudioEngine::StreamCallback(float* interleaved, unsigned frames) {
   }
   const std::int64_t rendered = FramesToNs(m_renderedFrames.load(std::memory_order_relaxed));
   RenderBlock(interleaved, frames, m_streamClock.Place(SteadyNs(TClock::now()), rendered));
+  m_streamStalls.store(m_streamClock.Stalls(), std::memory_order_relaxed);
   if (m_streamClock.Lost()) m_streamLost.store(true, std::memory_order_relaxed);
   if (m_streamClock.Racing()) {
     // Nobody takes the sound any more: render at the pace of a device, not as fast as possible.

@@ -140,6 +140,9 @@ class TAudioEngine {
   // Frames rendered so far (stream or offline): the synthesizer's block grid
   // is counted from the first of them.
   std::uint64_t RenderedFrames() const { return m_renderedFrames.load(std::memory_order_acquire); }
+  // How often the stream has stalled since it opened (the sound server or the
+  // machine stopped taking its sound for a while), its start-up pause included.
+  int StreamStalls() const { return m_streamStalls.load(std::memory_order_relaxed); }
 
  private:
   void RenderBlock(float* interleaved, size_t frames, std::int64_t bufferStartNs);
@@ -185,6 +188,7 @@ class TAudioEngine {
   std::uint32_t m_resetApplied = 0;
   std::atomic<std::uint32_t> m_resetAcknowledged{0};
   std::atomic<std::uint64_t> m_renderedFrames{0};
+  std::atomic<int> m_streamStalls{0};
   TLimiter m_musicLimiter{kMusicCeiling, kLimiterLookAheadFrames, kLimiterReleaseSeconds};
   TLimiter m_outputLimiter{kOutputCeiling, 0, kLimiterReleaseSeconds};
   unsigned m_limiterRate = 0;  // the rate the limiters were last set for

@@ -11,7 +11,7 @@ std::int64_t TStreamClock::Place(std::int64_t nowNs, std::int64_t renderedNs) {
   }
   const std::int64_t difference = nowNs - (m_anchorNs + renderedNs);
   if (difference <= 0 || difference > kJumpNs) {
-    m_anchorNs += difference;
+    Move(difference);
     m_late = false;
   } else if (!m_late) {
     m_late = true;
@@ -20,11 +20,16 @@ std::int64_t TStreamClock::Place(std::int64_t nowNs, std::int64_t renderedNs) {
   } else {
     m_leastLateNs = std::min(m_leastLateNs, difference);
     if (nowNs - m_lateSinceNs >= kSettleNs) {
-      m_anchorNs += m_leastLateNs;
+      Move(m_leastLateNs);
       m_late = false;
     }
   }
   return m_anchorNs + renderedNs;
+}
+
+void TStreamClock::Move(std::int64_t byNs) {
+  m_anchorNs += byNs;
+  if (byNs >= kStallNs) ++m_stalls;
 }
 
 void TStreamClock::WatchPace(std::int64_t nowNs, std::int64_t renderedNs) {

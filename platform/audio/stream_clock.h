@@ -8,6 +8,9 @@
 // by the least of those lateness figures. A difference of more than kJumpNs
 // (a new stream's start-up pause, a long stall) moves the line at once.
 //
+// Every time the line moves a millisecond or more later, the stream has
+// stalled: Stalls() counts them, the new stream's start-up pause included.
+//
 // A sound server that has gone away makes every write fail at once, and the
 // stream then asks for buffers as fast as they can be made: Racing() tells the
 // callback so, to keep it to the pace of a real device, and Lost() says that
@@ -21,6 +24,7 @@ class TStreamClock {
  public:
   static constexpr std::int64_t kJumpNs = 50'000'000;
   static constexpr std::int64_t kSettleNs = 50'000'000;
+  static constexpr std::int64_t kStallNs = 1'000'000;
   // Racing: a second of audio asked for within a quarter of a second.
   static constexpr std::int64_t kPaceWindowNs = 1'000'000'000;
   static constexpr std::int64_t kRacingShare = 4;
@@ -33,17 +37,20 @@ class TStreamClock {
   // stream, for a callback made at nowNs.
   std::int64_t Place(std::int64_t nowNs, std::int64_t renderedNs);
 
+  int Stalls() const { return m_stalls; }
   bool Racing() const { return m_racing; }
   bool Lost() const { return m_racingWindows >= kLostAfterRacingWindows; }
 
  private:
   void WatchPace(std::int64_t nowNs, std::int64_t renderedNs);
+  void Move(std::int64_t byNs);
 
   bool m_anchored = false;
   std::int64_t m_anchorNs = 0;  // steady-clock moment of the stream's first frame
   bool m_late = false;          // every callback since m_lateSinceNs came after the line
   std::int64_t m_lateSinceNs = 0;
   std::int64_t m_leastLateNs = 0;
+  int m_stalls = 0;
   std::int64_t m_paceWallNs = 0;
   std::int64_t m_paceRenderedNs = 0;
   bool m_racing = false;

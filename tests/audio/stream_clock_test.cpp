@@ -75,6 +75,7 @@ TEST_F(StreamClockTest, AStallThatDelaysTheStreamIsFollowedWithinTheSettlingTime
   TSimulatedStream stream;
   std::int64_t line = 0;
   for (int k = 0; k < 200; ++k) stream.Callback(k * kBufferNs + Jitter(), line);
+  const int stalls = stream.Clock().Stalls();
   const std::int64_t stallEnd = 200 * kBufferNs + 30 * kMs;
   line += 30 * kMs;
   for (int k = 200; k < 600; ++k) {
@@ -86,6 +87,7 @@ TEST_F(StreamClockTest, AStallThatDelaysTheStreamIsFollowedWithinTheSettlingTime
       ASSERT_LE(error, kMaxJitterNs) << "buffer " << k;
     }
   }
+  EXPECT_GT(stream.Clock().Stalls(), stalls);
 }
 
 // A callback woken 9 ms late, with the buffer still playing, is followed by a
@@ -101,6 +103,7 @@ TEST_F(StreamClockTest, ALateWakeUpThatTheBufferCoversDoesNotMoveTheLine) {
       ASSERT_LE(error, kMaxJitterNs) << "buffer " << k;
     }
   }
+  EXPECT_EQ(stream.Clock().Stalls(), 0);
 }
 
 // Every write returns at once: within a second of audio the clock says so;

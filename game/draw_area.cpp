@@ -5,9 +5,8 @@
 #include <QPalette>
 
 #include <cmath>
-#include <cstddef>
-#include <cstring>
 
+#include "game/window/frame_changes.h"
 #include "game/window/view_geometry.h"
 
 #include <QPaintEngine>
@@ -26,19 +25,22 @@ TDrawArea::TDrawArea(QWidget* parent) : QWidget(parent) {
 
 void TDrawArea::PresentFrame(const uint32_t* pixels, int width, int height, int pitchBytes) {
   if (pixels == nullptr || width <= 0 || height <= 0) return;
-  // The buffer is only lent for this call; keep a copy, reusing the last
-  // frame's memory when the size is the same.
+  // The buffer is only lent for this call; keep a copy. A frame of the same
+  // size is compared with the last one and only what changed is drawn again
+  // (the black bars beside the picture in full screen stay as they are).
   if (m_frame.width() != width || m_frame.height() != height || m_frame.format() != QImage::Format_RGB32) {
     m_frame = QImage(width, height, QImage::Format_RGB32);
+    m_frame.fill(0u);
+    CopyFrameChanges(m_frame, pixels, pitchBytes);
+    update(PictureRect());
+    return;
   }
-  const auto rowBytes = static_cast<std::size_t>(width) * sizeof(uint32_t);
-  const auto* source = reinterpret_cast<const uchar*>(pixels);
-  for (int y = 0; y < height; ++y) {
-    std::memcpy(m_frame.scanLine(y), source + static_cast<std::ptrdiff_t>(y) * pitchBytes, rowBytes);
-  }
-  // Only the picture changed: the black bars beside it in full screen stay
-  // as they are in the backing store.
-  update(PictureRect());
+  const QRegion changed = CopyFrameChanges(m_frame, pixels, pitchBytes);
+  if (changed.isEmpty()) return;
+  const QRect picture = PictureRect();
+  QRegion shown;
+  for (const QRect& part : changed) shown += ShownChange(part, m_frame.size(), picture);
+  update(shown);
 }
 
 void TDrawArea::ShowFrame(const QImage& frame) {
@@ -107,12 +109,12 @@ void TDrawArea::paintEvent(QPaintEvent* event) {
   }
   // Whole pixels (crisp) or filtered; also on high-density screens, where
   // the logical 640 x 480 covers more device pixels.
-  if (DrawIntoBackingStore(painter, picture, event->rect())) return;
+  if (DrawIntoBackingStore(painter, picture, event->region())) return;
   painter.setRenderHint(QPainter::SmoothPixmapTransform, m_smooth);
   painter.drawImage(picture, m_frame);
 }
 
-bool TDrawArea::DrawIntoBackingStore(QPainter& painter, const QRect& picture, const QRect& dirty) {
+bool TDrawArea::DrawIntoBackingStore(QPainter& painter, const QRect& picture, const QRegion& dirty) {
   // Only where the painter writes into an image of 32-bit pixels (Qt's
   // raster backing store) with no more than a shift and a scale (the
   // device-pixel ratio); anything else is left to Qt's drawing.
@@ -121,9 +123,12 @@ bool TDrawArea::DrawIntoBackingStore(QPainter& painter, const QRect& picture, co
   auto* target = static_cast<QImage*>(device);
   const QTransform toDevice = painter.deviceTransform();
   if (toDevice.type() > QTransform::TxScale || !TPictureScaler::CanDrawInto(*target)) return false;
-  QRect clip = toDevice.mapRect(QRectF(dirty)).toAlignedRect();
   // The painter's clip: the parts of the area not covered by other widgets.
-  if (painter.hasClipping()) clip = clip.intersected(toDevice.map(painter.clipRegion()).boundingRect());
-  m_scaler.Draw(m_frame, *target, toDevice.mapRect(QRectF(picture)).toRect(), clip, m_smooth);
+  const QRect visible = painter.hasClipping() ? toDevice.map(painter.clipRegion()).boundingRect() : target->rect();
+  const QRect shown = toDevice.mapRect(QRectF(picture)).toRect();
+  for (const QRect& part : dirty) {
+    const QRect clip = toDevice.mapRect(QRectF(part)).toAlignedRect().intersected(visible);
+    if (!clip.isEmpty()) m_scaler.Draw(m_frame, *target, shown, clip, m_smooth);
+  }
   return true;
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QImage>
+#include <QRegion>
 #include <QWidget>
 
 #include "game/window/picture_scaler.h"
@@ -53,7 +54,7 @@ class TDrawArea : public QWidget, public IPresentTarget {
   void PlaceOverlay();
   // The magnification (crisp or smooth) written straight into Qt's backing
   // store; false when the painter's device does not allow it.
-  bool DrawIntoBackingStore(QPainter& painter, const QRect& picture, const QRect& dirty);
+  bool DrawIntoBackingStore(QPainter& painter, const QRect& picture, const QRegion& dirty);
 
   QImage m_frame;
   QSize m_clientSize{kClientWidth, kClientHeight};

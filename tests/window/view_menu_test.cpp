@@ -14,6 +14,7 @@
 
 #include "game/draw_area.h"
 #include "game/status_bar.h"
+#include "game/window/view_geometry.h"
 #include "game/window/window_view.h"
 #include "platform/ui/owner_window.h"
 #include "window_fixture.h"
@@ -216,6 +217,57 @@ TEST_F(ViewMenuTest, TheStatusBarAtX2IsTheX1BarDoubled) {
     }
   }
   EXPECT_GT(close, x1.width() * x1.height() * 9 / 10);
+}
+
+}  // namespace
+
+namespace {
+
+// Paints what the window was asked to paint, and nothing else (the game's
+// own frames come from its idle loop, which this does not run).
+void PaintAsked(TForm1& form) { QCoreApplication::sendPostedEvents(&form, QEvent::UpdateRequest); }
+
+// The picture shown in the window itself (the backing store Qt hands over).
+QImage Shown(TForm1& form) {
+  const QRect picture = form.DrawArea()->PictureRect().translated(form.DrawArea()->mapTo(&form, QPoint(0, 0)));
+  return form.screen()->grabWindow(form.winId(), picture.x(), picture.y(), picture.width(), picture.height()).toImage();
+}
+
+// A drop moves and the bar appears between two frames: only what changed is
+// drawn again, and the window shows exactly what a whole repaint of the new
+// frame shows, crisp and smooth, at the fractional scale of full screen.
+TEST_F(ViewMenuTest, AFrameThatChangesInPlacesShowsTheSameAsAWholeRepaint) {
+  Create();
+  ShowAndActivate();
+  QTest::keyClick(form.get(), Qt::Key_F11);
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(form->MainMenu1().Checked("FullScreen"));
+  TDrawArea* area = form->DrawArea();
+  for (const bool smooth : {false, true}) {
+    if (area->Smooth() != smooth) form->MainMenu1().Item("SmoothScaling")->trigger();
+    std::vector<uint32_t> frame = StripeFrame();
+    area->PresentFrame(frame.data(), 640, 480, 640 * 4);
+    PaintAsked(*form);
+    // The drop: a 12 x 12 square one row further down and a lane further right.
+    for (int y = 100; y < 113; ++y) {
+      for (int x = 300; x < 313; ++x) frame[static_cast<size_t>(y) * 640 + x] = 0xFFFFFFFFu;
+    }
+    for (int x = 0; x < 640; ++x) frame[static_cast<size_t>(100) * 640 + x] ^= 0x00FF00u;
+    for (int y = 440; y < 448; ++y) {
+      for (int x = 200; x < 280; ++x) frame[static_cast<size_t>(y) * 640 + x] = 0xFF00FF00u;
+    }
+    frame[0] = 0xFF123456u;
+    area->PresentFrame(frame.data(), 640, 480, 640 * 4);
+    PaintAsked(*form);
+    const QImage partly = Shown(*form);
+    area->repaint();
+    const QImage whole = Shown(*form);
+    ASSERT_EQ(partly.size(), whole.size());
+    EXPECT_TRUE(partly == whole) << (smooth ? "smooth" : "crisp");
+    // And the new frame is what is shown: the drop is white there.
+    const double scale = PictureScale(area->PictureRect());
+    EXPECT_EQ(whole.pixelColor(static_cast<int>(306.5 * scale), static_cast<int>(106.5 * scale)), QColor(Qt::white));
+  }
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "game/draw_area.h"
+#include "game/window/menu_item_style.h"
 
 namespace {
 
@@ -66,6 +67,19 @@ void TWindowView::Apply() {
 void TWindowView::SetMenuScale(double scale) {
   m_menuScale = scale;
   QMenuBar* bar = m_window->menuBar();
+  if (m_menuStyle == nullptr) {
+    // Owned by the window, made after its menu bar: it goes after the menus.
+    m_menuStyle = new TMenuItemStyle();
+    m_menuStyle->setParent(m_window);
+  }
+  m_menuStyle->SetScale(scale);
+  // Menus are windows of their own and take the bar's font only when told to
+  // (menus added since the window was made included); they measure their
+  // items with the style that knows the scale.
+  for (QMenu* menu : bar->findChildren<QMenu*>()) {
+    menu->setAttribute(Qt::WA_WindowPropagation, true);
+    if (menu->style() != m_menuStyle) menu->setStyle(m_menuStyle);
+  }
   if (scale == 1.0 || m_fontPixels <= 0) {
     // The window's own font again.
     bar->setFont(QFont());
@@ -74,9 +88,6 @@ void TWindowView::SetMenuScale(double scale) {
     font.setPixelSize(std::max(1, static_cast<int>(std::lround(m_fontPixels * scale))));
     bar->setFont(font);
   }
-  // Menus are windows of their own and take the bar's font only when told to
-  // (menus added since the window was made included).
-  for (QMenu* menu : bar->findChildren<QMenu*>()) menu->setAttribute(Qt::WA_WindowPropagation, true);
 }
 
 void TWindowView::ApplyWindowed() {

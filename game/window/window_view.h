@@ -11,6 +11,7 @@
 #include "game/window/view_geometry.h"
 
 class QMainWindow;
+class TMenuItemStyle;
 class TDrawArea;
 
 class TWindowView {
@@ -50,5 +51,6 @@ class TWindowView {
   int m_menuBarHeight = 0;  // pixels at x1
   int m_fontPixels = 0;     // the window font's height at x1
   double m_menuScale = 1.0;
+  TMenuItemStyle* m_menuStyle = nullptr;  // the menus' style, a child of the window
   QPoint m_normalPosition;
 };

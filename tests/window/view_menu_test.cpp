@@ -7,6 +7,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPaintDevice>
+#include <QPaintEngine>
 #include <QScreen>
 #include <QTest>
 
@@ -268,6 +270,73 @@ TEST_F(ViewMenuTest, AFrameThatChangesInPlacesShowsTheSameAsAWholeRepaint) {
     const double scale = PictureScale(area->PictureRect());
     EXPECT_EQ(whole.pixelColor(static_cast<int>(306.5 * scale), static_cast<int>(106.5 * scale)), QColor(Qt::white));
   }
+}
+
+}  // namespace
+
+namespace {
+
+// A paint device that keeps the texts drawn on it, as they are drawn
+// (shortened with "…" where the style found no room for the whole text).
+class TTextRecorder : public QPaintEngine {
+ public:
+  TTextRecorder() : QPaintEngine(QPaintEngine::AllFeatures) {}
+  bool begin(QPaintDevice*) override { return true; }
+  bool end() override { return true; }
+  void updateState(const QPaintEngineState&) override {}
+  void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+  void drawPath(const QPainterPath&) override {}
+  void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+  void drawTextItem(const QPointF&, const QTextItem& item) override { texts << item.text(); }
+  Type type() const override { return QPaintEngine::User; }
+  QStringList texts;
+};
+
+class TRecordingDevice : public QPaintDevice {
+ public:
+  QPaintEngine* paintEngine() const override { return &m_engine; }
+  const QStringList& Texts() const { return m_engine.texts; }
+
+ protected:
+  int metric(PaintDeviceMetric metric) const override {
+    switch (metric) {
+      case PdmWidth:
+      case PdmHeight:
+        return 4000;
+      case PdmDepth:
+        return 32;
+      case PdmDevicePixelRatio:
+        return 1;
+      case PdmDevicePixelRatioScaled:
+        return static_cast<int>(devicePixelRatioFScale());
+      default:
+        return 96;
+    }
+  }
+
+ private:
+  mutable TTextRecorder m_engine;
+};
+
+// At x2 every item of every menu is drawn whole: the font is twice as large
+// and so are the margins the style leaves around the text.
+TEST_F(ViewMenuTest, MenuItemsAtX2AreDrawnWhole) {
+  Create();
+  ShowAndActivate();
+  form->MainMenu1().Item("windowscale2")->trigger();
+  QCoreApplication::processEvents();
+  // A text is drawn in runs of one script each: the runs of all items, in order.
+  QString drawn;
+  for (QMenu* menu : form->menuBar()->findChildren<QMenu*>()) {
+    menu->ensurePolished();
+    menu->resize(menu->sizeHint());
+    TRecordingDevice device;
+    menu->render(&device);
+    drawn += device.Texts().join(QString());
+  }
+  EXPECT_TRUE(drawn.contains(QStringLiteral("非アクティブ時に一時停止"))) << drawn.toStdString();
+  EXPECT_TRUE(drawn.contains(QStringLiteral("終了(X)"))) << drawn.toStdString();
+  EXPECT_FALSE(drawn.contains(QChar(0x2026))) << drawn.toStdString();
 }
 
 }  // namespace

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "game/command_line.h"
-#include "game/open_song.h"
-#include "game/pluvionaut1.h"
-#include "game/qt_application.h"
-#include "game/qt_translations.h"
+#include "game/app/command_line.h"
+#include "game/pluvionaut1/open_song.h"
+#include "game/pluvionaut1/pluvionaut1.h"
+#include "game/app/qt_application.h"
+#include "game/language/qt_translations.h"
 #include "platform/kernel/paths.h"
 
 namespace {

@@ -17,7 +17,7 @@
 # unfinished entries, texts no longer in the game are dropped, translations
 # of unchanged texts stay. Then fill in the English of every entry marked
 # type="unfinished" (Qt Linguist, or by hand: write the translation and
-# remove the type attribute); the tests game_test (Translations.*) fail
+# remove the type attribute); the tests language_test (Translations.*) fail
 # while an entry is unfinished or a text of the game has none. A text built
 # at run time from pieces cannot be found: give Tr a whole sentence with %1
 # and use .arg().

@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "game/game_recorder.h"
-#include "game/records_window.h"
+#include "game/play_records/game_recorder.h"
+#include "game/play_records/records_window.h"
 #include "records/records_database.h"
 #include "records/sha256.h"
 

@@ -23,13 +23,13 @@
 #include <thread>
 #include <unistd.h>
 
-#include "game/draw_area.h"
-#include "game/main_menu.h"
-#include "game/pluvionaut1.h"
+#include "game/view/draw_area.h"
+#include "game/menus/main_menu.h"
+#include "game/pluvionaut1/pluvionaut1.h"
 #include "game/sequencer/midi_play_v.h"
-#include "game/voice_cues.h"
-#include "game/window/picture_scaler.h"
-#include "game/window/view_geometry.h"
+#include "game/core/voice_cues.h"
+#include "game/view/picture_scaler.h"
+#include "game/view/view_geometry.h"
 #include "platform/kernel/paths.h"
 
 namespace {

@@ -2,8 +2,8 @@
 
 #include <climits>
 
-#include "game/sequencer/random.h"
-#include "game/translatable.h"
+#include "game/core/random.h"
+#include "game/core/translatable.h"
 #include "platform/kernel/cp932.h"
 #include "platform/kernel/profile.h"
 

@@ -3,8 +3,8 @@
 // TExtendedSettings, which holds the values); read at start-up and at Play.
 #pragma once
 
-#include "game/extended_settings.h"
-#include "game/timing/offset_calibration.h"
+#include "game/core/extended_settings.h"
+#include "game/core/offset_calibration.h"
 
 inline constexpr char kOffsetKey[] = "オフセット";
 inline constexpr char kPauseWhenInactiveKey[] = "非アクティブ時に一時停止";

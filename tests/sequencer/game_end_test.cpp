@@ -5,7 +5,7 @@
 #include <set>
 
 #include "game/sequencer/game_cues.h"
-#include "game/sequencer/random.h"
+#include "game/core/random.h"
 #include "platform/kernel/cp932.h"
 #include "tests/sequencer/sequencer_fixture.h"
 

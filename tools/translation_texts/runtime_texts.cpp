@@ -7,9 +7,9 @@
 #include <memory>
 #include <unistd.h>
 
-#include "game/pluvionaut1.h"
-#include "game/tr.h"
-#include "game/voice_cues.h"
+#include "game/pluvionaut1/pluvionaut1.h"
+#include "game/app/tr.h"
+#include "game/core/voice_cues.h"
 #include "platform/kernel/paths.h"
 
 QString TRecordingTranslator::translate(const char* context, const char* sourceText, const char*, int) const {

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "game/tr.h"
+#include "game/app/tr.h"
 #include "tools/translation_texts/runtime_texts.h"
 #include "tools/translation_texts/source_texts.h"
 

@@ -1,0 +1,115 @@
+#include "game/play_records/game_recorder.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "game/app/tr.h"
+#include "game/core/translatable.h"
+#include "platform/kernel/cp932.h"
+#include "platform/ui/application.h"
+#include "records/records_database.h"
+#include "records/sha256.h"
+
+TGameRecorder::TGameRecorder(const std::string& databasePath) : m_databasePath(databasePath) {
+  try {
+    m_database = std::make_unique<TRecordsDatabase>(databasePath);
+  } catch (const std::exception& error) {
+    SwitchOff(error.what());
+  }
+}
+
+TGameRecorder::~TGameRecorder() = default;
+
+const char* TGameRecorder::SwitchedOffText() {
+  return Translatable("プレイ記録のファイルが使えなくなっちゃった…。\r\nゲームはこのまま遊べるけど、記録はお休みするね。ごめんね、お兄ちゃん。");
+}
+
+const char* TGameRecorder::SwitchedOffCaption() { return Translatable("プレイ記録"); }
+
+void TGameRecorder::SwitchOff(const std::string& reason) {
+  const bool wasOn = m_failure.empty();
+  m_database.reset();
+  m_running.reset();
+  if (!wasOn) return;
+  m_failure = reason.empty() ? std::string("unknown failure") : reason;
+  std::fprintf(stderr, "Recording is off: %s\n", m_failure.c_str());
+  Application().ShowMessageBox(Utf8ToCp932(Tr(SwitchedOffText()).toStdString()),
+                               Utf8ToCp932(Tr(SwitchedOffCaption()).toStdString()), MB_OK | MB_ICONWARNING);
+}
+
+void TGameRecorder::SetSong(const std::string& path, const std::string& title, bool tutorial) {
+  m_songKnown = false;
+  const std::optional<std::string> sha = Sha256OfFile(path);
+  if (!sha) return;  // read a moment ago, gone now: nothing to keep its games under
+  m_song = TGameRecord{};
+  m_song.SongSha256 = *sha;
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  m_song.Path = error ? path : absolute.lexically_normal().string();
+  m_song.FileName = std::filesystem::path(path).filename().string();
+  m_song.Title = title;
+  m_songKnown = true;
+  if (tutorial) m_tutorialSha256 = *sha;
+}
+
+void TGameRecorder::ClearSong() { m_songKnown = false; }
+
+std::optional<TSongSummary> TGameRecorder::BeginGame(const TGameOptions& options, int32_t endTimeMs) {
+  m_running.reset();
+  if (!m_songKnown || !m_database) return std::nullopt;
+  TGameRecord game = m_song;
+  game.Options = options;
+  game.EndTimeMs = endTimeMs;
+  m_running = game;
+  try {
+    return m_database->Song(game.SongSha256);
+  } catch (const std::exception& error) {
+    SwitchOff(error.what());
+    return std::nullopt;
+  }
+}
+
+void TGameRecorder::GameEnded(int32_t good, int32_t bad, int32_t maxCombo) {
+  if (!m_running || !m_database) return;
+  TGameRecord game = std::move(*m_running);
+  m_running.reset();
+  game.PlayedAt = TRecordsDatabase::NowIso8601();
+  game.Good = good;
+  game.Bad = bad;
+  game.MaxCombo = maxCombo;
+  try {
+    m_database->AddGame(game);
+  } catch (const std::exception& error) {
+    SwitchOff(error.what());
+  }
+}
+
+std::vector<TSongSummary> TGameRecorder::RecentSongs() {
+  if (!m_database) return {};
+  try {
+    return m_database->RecentSongs(kRecentSongCount, {m_tutorialSha256});
+  } catch (const std::exception& error) {
+    SwitchOff(error.what());
+    return {};
+  }
+}
+
+std::vector<TSongSummary> TGameRecorder::Songs() {
+  if (!m_database) return {};
+  try {
+    return m_database->Songs();
+  } catch (const std::exception& error) {
+    SwitchOff(error.what());
+    return {};
+  }
+}
+
+std::vector<TGameRecord> TGameRecorder::GamesOfSong(const std::string& songSha256) {
+  if (!m_database) return {};
+  try {
+    return m_database->GamesOfSong(songSha256);
+  } catch (const std::exception& error) {
+    SwitchOff(error.what());
+    return {};
+  }
+}

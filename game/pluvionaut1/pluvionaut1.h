@@ -1,0 +1,247 @@
+// TForm1 (unit Pluvionaut1): the game's main window. Index of its files:
+//   pluvionaut1.cpp             creation (FormCreate), closing (FormCloseQuery,
+//                               FormClose, FormDestroy), Qt event routing, hint
+//   pluvionaut1_handlers.cpp    menu handlers (Open, Play, Stop, ALL ON/OFF,
+//                               Exit), OpenSong, dropped files
+//   pluvionaut1_frame_loop.cpp  ApplicationEvents1Idle, FramerateTimerTimer,
+//                               status bar read-outs
+//   pluvionaut1_records.cpp     the play records: recorder, recent songs,
+//                               records window, the options and result a game
+//                               hands over
+//   pluvionaut1_timing.cpp      pause and resume, pausing when the window goes
+//                               to the background, the timing dialog
+//   pluvionaut1_language.cpp    the language: translators, its submenu, the
+//                               switch
+// Main thread only. The window owns its menus, drawing, status bar, timers,
+// idle driver and the sequencer Player with its ports; tests may attach
+// another TWindowPlayer in its place (not owned). It installs its frame loop
+// as the application's idle handler and reports hints, the cursor x and
+// message boxes through Application().
+#pragma once
+
+#include <QMainWindow>
+#include <QStringList>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "game/language/language.h"
+#include "game/menus/main_menu.h"
+#include "game/menus/options.h"
+#include "records/game_record.h"
+#include "game/timing/timing_menu.h"
+
+class QMimeData;
+class TCursorPublisher;
+class TDisabledItemHints;
+class TDrawArea;
+class TExtendedSettings;
+class TGameRecorder;
+class TRecordsMenu;
+class TRecordsWindow;
+class TFormOwnerWindow;
+class TOwnerWindow;
+class TGameGraphics;
+class TIdleDriver;
+class TLanguageMenu;
+class TMidiPlayV;
+class TPlayField;
+class TSequencerPlayer;
+class TSoundMenu;
+class TStatusBar;
+class TViewMenu;
+class TWindowPlayer;
+
+class TForm1 : public QMainWindow {
+ public:
+  // The MIDI mapper: the built-in synthesizer.
+  static constexpr int kMidiMapperDevice = -1;
+  static constexpr char kTutorialScript[] = "dat\\tutorial.dat";
+  static constexpr char kScenarioScript[] = "dat\\scenario.dat";
+  static constexpr char kTutorialSongFile[] = "dat\\tutorialmid.dat";
+
+  // FormCreate: builds the window and the sequencer on playDevice with its
+  // ports, loads the scripts and the tutorial song, reads the settings into
+  // the menus, seeds the generator and greets.
+  explicit TForm1(QWidget* parent = nullptr, int playDevice = kMidiMapperDevice);
+  // FormDestroy.
+  ~TForm1() override;
+
+  // Components.
+  TMainMenu& MainMenu1() { return *m_menu; }
+  const TMainMenu& MainMenu1() const { return *m_menu; }
+  TStatusBar* StatusBar1() const { return m_statusBar; }
+  TDrawArea* DrawArea() const { return m_drawArea; }
+  QTimer& FramerateTimer() { return m_framerateTimer; }
+  TIdleDriver& ApplicationEvents1() { return *m_idle; }
+  TCursorPublisher& CursorPublisher() { return *m_cursor; }
+  // What the device wrapper is created with: handle, sizes, SetWindowPos.
+  TOwnerWindow& OwnerWindow();
+  // The settings beyond the designed options, read before anything else is
+  // made (the sound and window features need them from the start).
+  TExtendedSettings& ExtendedSettings() { return *m_extendedSettings; }
+  TSoundMenu& SoundMenu() { return *m_soundMenu; }
+  // Puts deviceId (-1: the MIDI mapper) in place of the sequencer's play
+  // device and opens its port again; when it does not open, the mapper is
+  // opened instead and the result is false. While no game runs.
+  bool UsePlayDevice(int deviceId);
+  // The View menu: window sizes, full screen, smooth magnification.
+  TViewMenu& ViewMenu() { return *m_viewMenu; }
+  // True while the farewell line plays before the window closes.
+  bool SayingFarewell() const { return m_farewell.isActive(); }
+  // The wait for the farewell's end (tests shorten it).
+  QTimer& FarewellTimer() { return m_farewell; }
+
+  // Menu handlers.
+  void OpenClick();
+  void Exit1Click();
+  void PlayClick();
+  void StopClick();
+  void ALLONClick();
+  void ALLOFFClick();
+  // 一時停止 (and Esc, Space): pauses a running game, or resumes a paused one.
+  void PauseClick();
+  // タイミング調整...: the calibration dialog on the game's MIDI output.
+  void TimingCalibrationClick();
+  // The timing offset of the game last started (ms, from the settings at Play).
+  int OffsetMs() const { return m_offsetMs; }
+  const TTimingMenu& TimingMenu() const { return m_timingMenu; }
+  // One frame of the game; done := False when it drew.
+  void ApplicationEvents1Idle(void* Sender, bool& Done);
+  void FramerateTimerTimer();
+  // Loads a song and names it in the caption; an error box when it fails.
+  void OpenSong(const QString& fileName);
+  // Files dropped on the window (only while Open is visible): the first one
+  // is opened.
+  void WMDropFiles(const QStringList& fileNames);
+  // A song named on the command line: opened like a dropped file once Open
+  // is unlocked; before that a hint says why not.
+  void OpenCommandLineFile(const QString& fileName);
+  // The application's hint changed: status panel 0 shows it.
+  void DisplayHint(const QString& hint);
+  const QString& Hint() const { return m_hint; }
+  // The language of every text the player reads; switching takes effect at
+  // once (captions, hints, status texts, scripts) and is kept in the
+  // settings ("言語" in "拡張設定").
+  void SetLanguage(TLanguage language);
+  TLanguage Language() const;
+
+  // The sequencer the handlers drive: Player's adapter unless another one
+  // is attached (not owned; nullptr detaches).
+  void SetPlayer(TWindowPlayer* player) { m_player = player; }
+  TWindowPlayer* WindowPlayer() const { return m_player; }
+  // The window's own sequencer (null only when it could not be created).
+  TMidiPlayV* Player() const { return m_ownPlayer.get(); }
+  // The device wrapper, scene, textures and text writer, and the drawing of
+  // the frames on them.
+  TGameGraphics& Graphics() { return *m_graphics; }
+  TPlayField& PlayField() { return *m_playField; }
+  // Asks for a song file; empty when cancelled. The file dialog by default.
+  void SetFileChooser(std::function<QString()> chooseFile) { m_chooseFile = std::move(chooseFile); }
+
+  // The play records (beside the settings file), the recent songs in the
+  // ファイル menu and the records window (made when first shown).
+  TGameRecorder& Recorder() { return *m_recorder; }
+  TRecordsMenu& RecordsMenu() { return *m_recordsMenu; }
+  TRecordsWindow* RecordsWindow() const { return m_recordsWindow; }
+  void ShowRecordsWindow();
+  // A song chosen from the recent songs or the records window: opened as
+  // the Open dialog opens it (the game stops first).
+  void OpenRecordedSong(const QString& fileName);
+  // The key of the judgement offset in 拡張設定 (0 ms when absent).
+  static constexpr char kOffsetKey[] = "オフセット";
+
+  // Completed games: the sequencer's count, or, without a sequencer, the
+  // count read from the settings file at creation.
+  int PlayCount() const;
+  void SetPlayCountWithoutPlayer(int playCount) { m_playCount = playCount; }
+  bool Playing() const;
+
+  // Window-wide state of the frame loop.
+  int FirstLiveEvent = 0;
+  int RainSpeed = kBaseRainSpeed;
+  TChannelFlags RainChannels{};
+  bool TutorialSong = false;
+  int FrameCount = 0;
+  // The lines of the invisible text boxes: the tutorial and scenario scripts (CP932).
+  std::vector<std::string> Memo1;
+  std::vector<std::string> Memo2;
+
+ protected:
+  bool event(QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  // Connects the window system's window to the view menu once it exists.
+  void WatchScreen();
+  void FormCreate(int playDevice);
+  // Draws one frame with the window's state; true when it drew.
+  bool DrawFrame();
+  // A modal box or dialog of this window has the focus.
+  bool OwnDialogActive() const;
+  void CreatePlayer(int playDevice);
+  void LoadTutorial();
+  // True when the window may close now; false while the farewell plays (the
+  // window closes by itself at its end).
+  void InstallLanguage();
+  void BuildLanguageMenu();
+  // The tutorial and scenario scripts of the current language.
+  void LoadScripts();
+  bool FormCloseQuery();
+  void FarewellEnded();
+  void FormClose();
+  // Loads a song and names it in the caption; false (Play disabled) when it
+  // fails, with the box left to the caller.
+  bool LoadSong(const QString& fileName);
+  void ShowLoadError();
+  void ConnectMenuHandlers();
+  void CreateRecords();
+  // The loaded song becomes the one whose games are recorded.
+  void RecordSong(const std::string& fileName, bool tutorial);
+  // The options of the game PlayClick is starting; the song's best before it.
+  void BeginRecordedGame(const TGameOptions& options);
+  void GameEnded(int good, int bad, int maxCombo);
+  void BuildTimingMenu();
+  // The window went to the background: pause when the player asked for it.
+  void PauseWhenInactive();
+  void UpdateStatusReadouts();
+  QString ChooseSongFile();
+  static QStringList LocalFiles(const QMimeData* mime);
+
+  std::unique_ptr<TExtendedSettings> m_extendedSettings;
+  std::unique_ptr<TGameLanguage> m_language;
+  std::unique_ptr<TMainMenu> m_menu;
+  std::unique_ptr<TSoundMenu> m_soundMenu;
+  std::unique_ptr<TLanguageMenu> m_languageMenu;
+  TDrawArea* m_drawArea = nullptr;
+  TStatusBar* m_statusBar = nullptr;
+  QTimer m_framerateTimer;
+  std::unique_ptr<TIdleDriver> m_idle;
+  TCursorPublisher* m_cursor = nullptr;
+  std::unique_ptr<TFormOwnerWindow> m_ownerWindow;
+  std::unique_ptr<TGameGraphics> m_graphics;
+  std::unique_ptr<TPlayField> m_playField;
+  int m_barHalfWidth = kBaseBarHalfWidth;  // of the game last started
+  int m_offsetMs = 0;                      // of the game last started
+  TTimingMenu m_timingMenu;
+  std::unique_ptr<TMidiPlayV> m_ownPlayer;
+  std::unique_ptr<TSequencerPlayer> m_ownPlayerAdapter;
+  TWindowPlayer* m_player = nullptr;
+  std::function<QString()> m_chooseFile;
+  QString m_hint;
+  int m_playCount = 0;
+  std::unique_ptr<TGameRecorder> m_recorder;
+  std::unique_ptr<TRecordsMenu> m_recordsMenu;
+  TRecordsWindow* m_recordsWindow = nullptr;  // a child window, owned by Qt's object tree
+  std::optional<TSongSummary> m_bestBeforeGame;  // of the song of the game last started
+  std::unique_ptr<TViewMenu> m_viewMenu;
+  bool m_watchingScreen = false;  // screen changes reach the view menu
+  QTimer m_farewell;
+  bool m_farewellHeard = false;
+};

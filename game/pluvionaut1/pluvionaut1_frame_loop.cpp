@@ -1,0 +1,106 @@
+// TForm1's frame loop: the idle handler and the frame-rate timer.
+#include <QApplication>
+
+#include <climits>
+#include <chrono>
+
+#include "game/pluvionaut1/cursor_publisher.h"
+#include "game/frame/drawn_position.h"
+#include "game/frame/play_field.h"
+#include "game/play_records/game_recorder.h"
+#include "game/play_records/records_menu.h"
+#include "game/sequencer/midi_play_v.h"
+#include "game/pluvionaut1/pluvionaut1.h"
+#include "game/pluvionaut1/status_bar.h"
+#include "game/sequencer/window_player.h"
+
+void TForm1::ApplicationEvents1Idle(void* /*Sender*/, bool& Done) {
+  // The menus follow the play count on every call, active or not.
+  m_menu->ApplyVisibility(PlayCount());
+  if (m_recordsMenu) m_recordsMenu->ApplyVisibility(PlayCount());
+  const bool acceptFiles = m_menu->OpenVisible();
+  if (acceptDrops() != acceptFiles) setAcceptDrops(acceptFiles);
+
+  // A box of the game's own (the unlock message) keeps the picture behind it
+  // going, so the result screen appears under it.
+  if (!isActiveWindow() && !OwnDialogActive()) return;  // Done stays True: wait for the next event
+  if (FrameCount != INT_MAX) ++FrameCount;
+  // The judgement reads the cursor from here when it has not moved over the
+  // drawing (it may be outside the window).
+  m_cursor->PublishFromCursor();
+
+  DrawFrame();
+  // The menus follow the game also while the device cannot draw, so that
+  // Stop stays reachable.
+  m_menu->ApplyPlayingState(Playing());
+  ApplyTimingMenuState(m_timingMenu, Playing());
+
+  UpdateStatusReadouts();
+  Done = false;
+}
+
+bool TForm1::OwnDialogActive() const {
+  const QWidget* modal = QApplication::activeModalWidget();
+  return modal != nullptr && modal->parentWidget() == this && modal->isActiveWindow();
+}
+
+bool TForm1::DrawFrame() {
+  if (!m_playField || !m_ownPlayer) return false;
+  TPlayField& field = *m_playField;
+  // The window's state goes in; the first live event comes back, as the
+  // frame advances it.
+  field.FirstLiveEvent = FirstLiveEvent;
+  field.RainSpeed = RainSpeed;
+  field.RainChannels = RainChannels;
+  field.TutorialSong = TutorialSong;
+  TFrameInput input;
+  input.Playing = Playing();
+  input.PlayCount = PlayCount();
+  input.MouseX = m_cursor->ClientX();
+  input.BarHalfWidth = m_barHalfWidth;
+  input.Hidden = m_menu->Checked("Hidden");
+  input.Sudden = m_menu->Checked("Sudden");
+  input.RecordsOn = m_recorder != nullptr && m_recorder->Recording();
+  input.HasBest = m_bestBeforeGame.has_value();
+  if (m_bestBeforeGame) {
+    input.BestGood = m_bestBeforeGame->BestGood;
+    input.BestBad = m_bestBeforeGame->BestBad;
+  }
+  input.Pause = m_ownPlayer->PauseState.load(std::memory_order_relaxed);
+  // The offset is real time; the drawing moves in song time, and makes up
+  // for the age of the last step while the song clock runs.
+  double msSinceStep = 0.0;
+  if (input.Pause == TPauseState::None && m_ownPlayer->Timer.Enabled.load()) {
+    const int64_t nowNs = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                              std::chrono::steady_clock::now().time_since_epoch()).count();
+    msSinceStep = static_cast<double>(nowNs - m_ownPlayer->StepMomentNs.load(std::memory_order_relaxed)) / 1e6;
+  }
+  input.OffsetSongMs = FrameOffsetSongMs(m_offsetMs, msSinceStep, m_ownPlayer->PlaySpeed.load());
+  const bool drawn = field.Frame(*m_ownPlayer, input);
+  FirstLiveEvent = field.FirstLiveEvent;
+  return drawn;
+}
+
+void TForm1::UpdateStatusReadouts() {
+  int good = 0;
+  int bad = 0;
+  double bpm = 0.0;
+  int positionMs = 0;
+  int endTime = 0;
+  if (m_player != nullptr) {
+    good = m_player->GoodCount();
+    bad = m_player->BadCount();
+    bpm = m_player->CurrentBpm();
+    positionMs = m_player->PositionMs();
+    endTime = m_player->EndTime();
+  }
+  m_statusBar->SetPanelText(kGoodPanel, GoodPanelText(good));
+  m_statusBar->SetPanelText(kBadPanel, BadPanelText(bad));
+  m_statusBar->SetPanelText(kBpmPanel, BpmPanelText(bpm));
+  m_statusBar->SetPanelText(kTimePanel, TimePanelText(positionMs, endTime));
+}
+
+void TForm1::FramerateTimerTimer() {
+  m_statusBar->SetPanelText(kFrameRatePanel, FrameRatePanelText(FrameCount));
+  FrameCount = 0;
+}

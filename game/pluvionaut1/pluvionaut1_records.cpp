@@ -1,0 +1,72 @@
+// TForm1 and the play records: the recorder beside the settings file, the
+// records' menu items, the records window, and what a game hands over (its
+// options at Play, its counts at its end).
+#include <QFile>
+
+#include <climits>
+
+#include "game/core/extended_settings.h"
+#include "game/play_records/game_recorder.h"
+#include "game/pluvionaut1/open_song.h"
+#include "game/pluvionaut1/pluvionaut1.h"
+#include "game/play_records/records_menu.h"
+#include "game/play_records/records_window.h"
+#include "game/sequencer/midi_play_v.h"
+#include "game/sequencer/window_player.h"
+#include "platform/kernel/paths.h"
+#include "platform/ui/message_window.h"
+#include "records/records_database.h"
+
+namespace {
+// The offset another part of the game may keep; any sensible value fits.
+constexpr int kMinOffsetMs = -100000;
+constexpr int kMaxOffsetMs = 100000;
+}  // namespace
+
+void TForm1::CreateRecords() {
+  m_recorder = std::make_unique<TGameRecorder>(TRecordsDatabase::PathBesideSettings(SettingsFilePath()));
+  m_recordsMenu = std::make_unique<TRecordsMenu>(
+      *m_menu, *m_recorder, [this](const QString& path) { OpenRecordedSong(path); }, [this] { ShowRecordsWindow(); });
+  if (m_ownPlayer) {
+    m_ownPlayer->OnGameEnd = [this](const TMidiPlayV::TGameEnd& game) {
+      GameEnded(game.GoodCount, game.BadCount, game.MaxCombo);
+    };
+  }
+}
+
+void TForm1::RecordSong(const std::string& fileName, bool tutorial) {
+  const std::string title = m_player != nullptr ? TrimSongTitle(m_player->TrackTitle()).toStdString() : std::string();
+  m_recorder->SetSong(fileName, title, tutorial);
+}
+
+void TForm1::BeginRecordedGame(const TGameOptions& options) {
+  // The sequencer is stopped: the end of a game it finished just before
+  // may still wait in the queue, and must reach that game's record, not
+  // the one about to begin.
+  ProcessPostedMessages();
+  TGameOptions withOffset = options;
+  withOffset.OffsetMs = m_extendedSettings->Integer(kOffsetKey, 0, kMinOffsetMs, kMaxOffsetMs);
+  if (m_ownPlayer) withOffset.MusicSpeed = m_ownPlayer->PlaySpeed.load(std::memory_order_relaxed);
+  const int endTime = m_player != nullptr ? m_player->EndTime() : 0;
+  m_bestBeforeGame = m_recorder->BeginGame(withOffset, endTime);
+}
+
+void TForm1::GameEnded(int good, int bad, int maxCombo) {
+  m_recorder->GameEnded(good, bad, maxCombo);
+  if (m_recordsWindow != nullptr && m_recordsWindow->isVisible()) m_recordsWindow->Refresh();
+}
+
+void TForm1::ShowRecordsWindow() {
+  if (m_recordsWindow == nullptr) {
+    m_recordsWindow = new TRecordsWindow(this, *m_recorder, [this](const QString& path) { OpenRecordedSong(path); });
+  }
+  if (m_recordsWindow->isVisible()) m_recordsWindow->Refresh();
+  m_recordsWindow->show();
+  m_recordsWindow->raise();
+  m_recordsWindow->activateWindow();
+}
+
+void TForm1::OpenRecordedSong(const QString& fileName) {
+  if (m_player != nullptr) m_player->Stop();
+  OpenSong(fileName);
+}

@@ -1,0 +1,57 @@
+#include "game/sequencer/sequencer_player.h"
+
+#include "midi/event_item.h"
+
+bool TSequencerPlayer::Playing() const { return m_player.Playing.load(std::memory_order_relaxed); }
+
+int TSequencerPlayer::PlayCount() const { return m_player.PlayCount.load(std::memory_order_relaxed); }
+
+int TSequencerPlayer::GoodCount() const { return m_player.GoodCount.load(std::memory_order_relaxed); }
+
+int TSequencerPlayer::BadCount() const { return m_player.BadCount.load(std::memory_order_relaxed); }
+
+double TSequencerPlayer::CurrentBpm() const { return m_player.CurrentBpm(); }
+
+int TSequencerPlayer::PositionMs() const { return m_player.PositionMs.load(std::memory_order_relaxed); }
+
+// Fixed while a song is loaded; only LoadFromFile on this thread changes it.
+int TSequencerPlayer::EndTime() const { return m_player.EndTime; }
+
+bool TSequencerPlayer::Stop() { return m_player.Stop(); }
+
+void TSequencerPlayer::Seek(int ms) { m_player.Seek(ms); }
+
+void TSequencerPlayer::LoadFromFile(const std::string& fileName) { m_player.LoadFromFile(fileName); }
+
+std::string TSequencerPlayer::TrackTitle() const { return m_player.TrackTitle(); }
+
+void TSequencerPlayer::SetPlaySpeed(double factor) { m_player.SetPlaySpeed(factor); }
+
+void TSequencerPlayer::SetChannelOn(const std::array<bool, 16>& channelOn) {
+  for (size_t channel = 0; channel < channelOn.size(); ++channel) {
+    m_player.ChannelOn[channel].store(channelOn[channel], std::memory_order_relaxed);
+  }
+}
+
+void TSequencerPlayer::SetBarHalfWidth(int halfWidth) {
+  m_player.BarHalfWidth.store(halfWidth, std::memory_order_relaxed);
+}
+
+void TSequencerPlayer::SetVoiceOn(bool voiceOn) { m_player.VoiceOn.store(voiceOn, std::memory_order_relaxed); }
+
+void TSequencerPlayer::AssignLanes(int firstEvent, const std::function<int(int note)>& laneForNote) {
+  const int count = m_player.Events.Count();
+  for (int i = firstEvent < 0 ? 0 : firstEvent; i < count; ++i) {
+    auto* noteOn = dynamic_cast<TMidiEventItemNoteOn*>(m_player.Events[i]);
+    if (noteOn == nullptr) continue;
+    noteOn->Lane.store(laneForNote(noteOn->Data1), std::memory_order_relaxed);
+  }
+}
+
+bool TSequencerPlayer::Start() { return m_player.Start(); }
+
+bool TSequencerPlayer::Pause() { return m_player.Pause(); }
+
+bool TSequencerPlayer::Resume() { return m_player.Resume(); }
+
+TPauseState TSequencerPlayer::PauseState() const { return m_player.PauseState.load(std::memory_order_relaxed); }

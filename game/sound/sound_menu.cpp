@@ -1,0 +1,396 @@
+#include "game/sound/sound_menu.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+
+#include "game/core/extended_settings.h"
+#include "game/pluvionaut1/pluvionaut1.h"
+#include "game/pluvionaut1/status_bar.h"
+#include "game/app/tr.h"
+#include "game/core/translatable.h"
+#include "platform/audio/audio_engine.h"
+#include "platform/audio/audio_stream.h"
+#include "platform/kernel/cp932.h"
+#include "platform/ui/application.h"
+#include "platform/winmm/midi_out_ports.h"
+#include "platform/winmm/mmsystem.h"
+
+namespace {
+
+constexpr int kLoadPollMs = 20;
+// A lost audio output is looked for this often, at most kOutputRetries times
+// (opening a stream probes every device, which holds up the window a moment).
+constexpr int kOutputWatchMs = 3000;
+constexpr int kOutputRetries = 20;
+constexpr auto kFreshLossAfter = std::chrono::minutes(1);
+constexpr int kBuiltInDevice = -1;  // the MIDI mapper: the built-in synthesizer
+constexpr float kPercent = 100.0f;
+
+QString FromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
+std::string ToUtf8(const QString& text) { return text.toUtf8().toStdString(); }
+
+struct TVolumeTexts {
+  const char* caption;
+  const char* musicHint;
+  const char* voiceHint;
+};
+
+// The hints, in Rufuna's words, beside each step of VolumeSteps().
+const TVolumeTexts kVolumeTexts[] = {
+    {"100%", "曲をいつもの音量で鳴らすよ。", "私の声をいつもの大きさで聞かせるよ。"},
+    {"75%", "曲の音量をちょっとだけ下げるよ。", "私の声をちょっとだけ小さくするよ。"},
+    {"50%", "曲の音量を半分にするよ。", "私の声を半分の大きさにするよ。"},
+    {"25%", "曲の音量をうんと小さくするよ。", "私の声をひそひそ声にするよ。"},
+    {"0%", "曲の音を消すよ。ちょっとさびしいね。", "私の声を消すよ。できれば聞いてほしいけど。"},
+};
+
+}  // namespace
+
+const std::vector<int>& TSoundMenu::VolumeSteps() {
+  static const std::vector<int> steps = {100, 75, 50, 25, 0};
+  return steps;
+}
+
+void TSoundMenu::ApplyStartupSettings(const TExtendedSettings& settings) {
+  TAudioEngineOptions options = TAudioEngine::GlobalOptions();
+  const std::string soundFont = settings.String(kSoundFontKey);
+  if (!soundFont.empty()) {
+    // A file that does not load is skipped: the usual ones follow it.
+    std::erase(options.soundFontPaths, soundFont);
+    options.soundFontPaths.insert(options.soundFontPaths.begin(), soundFont);
+  }
+  options.outputDeviceName = settings.String(kAudioOutputKey);
+  TAudioEngine::SetGlobalOptions(std::move(options));
+}
+
+TSoundMenu::TSoundMenu(TForm1& form) : m_form(form), m_settings(form.ExtendedSettings()) {
+  m_chooseSoundFont = [this] {
+    return QFileDialog::getOpenFileName(&m_form, Tr("サウンドフォントを選んでね"), QString(),
+                                        Tr("サウンドフォント (*.sf2 *.sf3)"));
+  };
+  m_loadPoll.setInterval(kLoadPollMs);
+  connect(&m_loadPoll, &QTimer::timeout, this, [this] { PollSoundFontLoad(); });
+  m_outputWatch.setInterval(kOutputWatchMs);
+  connect(&m_outputWatch, &QTimer::timeout, this, [this] { WatchOutput(); });
+  m_outputWatch.start();
+
+  TMainMenu& menu = m_form.MainMenu1();
+  QMenu* sound = menu.SoundMenu();
+  BuildVolumeMenu(sound, true);
+  BuildVolumeMenu(sound, false);
+  sound->addSeparator();
+  BuildSoundFontMenu(sound);
+  BuildMidiOutputMenu(sound);
+  BuildAudioOutputMenu(sound);
+  menu.ShowFilledMenus();
+
+  m_collectStartupLines = true;
+  ReportAudioOutputState();
+  ApplyMidiOutputAtStart();
+  m_collectStartupLines = false;
+  if (!m_startupLines.isEmpty()) ShowStatusLine(m_startupLines.join(QStringLiteral("　")));
+}
+
+TSoundMenu::~TSoundMenu() {
+  m_loadPoll.stop();
+  m_outputWatch.stop();
+  // A load still running finishes before the loader goes; what it loaded is
+  // freed with it.
+}
+
+// ---- volumes ----
+
+void TSoundMenu::BuildVolumeMenu(QMenu* parent, bool music) {
+  TMainMenu& menu = m_form.MainMenu1();
+  QMenu* submenu = music ? menu.AddSubmenu(parent, "MusicVolume", QStringLiteral("音楽の音量"),
+                                           QStringLiteral("曲の音量を変えられるよ。"))
+                         : menu.AddSubmenu(parent, "VoiceVolume", QStringLiteral("ボイスの音量"),
+                                           QStringLiteral("私の声の大きさを変えられるよ。"));
+  const char* key = music ? kMusicVolumeKey : kVoiceVolumeKey;
+  // A value out of range or unreadable gives the full volume.
+  const int percent = m_settings.Integer(key, kFullVolumePercent, 0, kFullVolumePercent);
+  QActionGroup* group = menu.NewRadioGroup();
+  for (size_t i = 0; i < VolumeSteps().size(); ++i) {
+    const int step = VolumeSteps()[i];
+    const std::string name = std::string(music ? "MusicVolume" : "VoiceVolume") + std::to_string(step);
+    const TVolumeTexts& texts = kVolumeTexts[i];
+    QAction* item = menu.AddRadio(submenu, group, name.c_str(), QString::fromUtf8(texts.caption),
+                                  QString::fromUtf8(music ? texts.musicHint : texts.voiceHint), step == percent);
+    connect(item, &QAction::triggered, this, [this, music, step] {
+      ApplyVolume(music, step);
+      m_settings.SetInteger(music ? kMusicVolumeKey : kVoiceVolumeKey, step);
+    });
+  }
+  ApplyVolume(music, percent);
+}
+
+void TSoundMenu::ApplyVolume(bool music, int percent) {
+  const float volume = static_cast<float>(percent) / kPercent;
+  if (music) {
+    TAudioEngine::Global().SetMusicVolume(volume);
+  } else {
+    TAudioEngine::Global().SetVoiceVolume(volume);
+  }
+}
+
+// ---- shared by the device lists ----
+
+void TSoundMenu::CheckByData(QActionGroup* group, const QString& value) {
+  for (QAction* item : group->actions()) {
+    if (item->data().toString() == value) {
+      item->setChecked(true);
+      return;
+    }
+  }
+  if (QAction* checked = group->checkedAction()) checked->setChecked(false);
+}
+
+QAction* TSoundMenu::AddDeviceItem(QMenu* menu, QActionGroup* group, const char* namePrefix, int& count,
+                                   const QString& value, const QString& caption, const QString& hint) {
+  for (QAction* item : group->actions()) {
+    if (item->data().toString() == value) return nullptr;
+  }
+  const std::string name = namePrefix + std::to_string(++count);
+  // A file or device name reads the same in every language.
+  QAction* item = m_form.MainMenu1().AddNameRadio(menu, group, name.c_str(), caption, hint, false);
+  item->setData(value);
+  return item;
+}
+
+void TSoundMenu::ShowStatusLine(const QString& text) {
+  // At start-up several lines may come together: each one stays readable.
+  if (m_collectStartupLines) {
+    m_startupLines.append(text);
+    return;
+  }
+  m_form.StatusBar1()->SetPanelText(kHintPanel, text);
+}
+
+// ---- SoundFont ----
+
+void TSoundMenu::BuildSoundFontMenu(QMenu* parent) {
+  TMainMenu& menu = m_form.MainMenu1();
+  m_soundFontMenu = menu.AddSubmenu(parent, "SoundFont", QStringLiteral("サウンドフォント"),
+                                    QStringLiteral("曲を鳴らす音色のセットを選べるよ。"));
+  menu.AddIdleOnly(m_soundFontMenu->menuAction());
+  m_soundFontGroup = menu.NewRadioGroup();
+  m_soundFontFileItem = menu.AddCommand(m_soundFontMenu, "SoundFontFile", QStringLiteral("ファイルから選ぶ..."),
+                                        QStringLiteral("サウンドフォントのファイルを自分で選べるよ。"));
+  connect(m_soundFontFileItem, &QAction::triggered, this, [this] {
+    const QString path = m_chooseSoundFont ? m_chooseSoundFont() : QString();
+    if (!path.isEmpty()) ChooseSoundFont(path);
+  });
+  m_soundFontMenu->addSeparator();
+  RefreshSoundFonts();
+  connect(m_soundFontMenu, &QMenu::aboutToShow, this, [this] { RefreshSoundFonts(); });
+}
+
+void TSoundMenu::RefreshSoundFonts() {
+  std::vector<std::string> files = FindSoundFonts(SoundFontFolders());
+  const std::string inUse = TAudioEngine::Global().SoundFontPath();
+  if (!inUse.empty() && std::find(files.begin(), files.end(), inUse) == files.end()) files.push_back(inUse);
+  for (const std::string& file : files) {
+    const QString path = FromUtf8(file);
+    QAction* item = AddDeviceItem(m_soundFontMenu, m_soundFontGroup, "SoundFont", m_soundFontItems, path,
+                                  QFileInfo(path).fileName(), QStringLiteral("このサウンドフォントで曲を鳴らすよ。"));
+    if (item == nullptr) continue;
+    connect(item, &QAction::triggered, this, [this, item] {
+      ChooseSoundFont(item->data().toString());
+      // The mark moves once the file has loaded.
+      CheckByData(m_soundFontGroup, FromUtf8(TAudioEngine::Global().SoundFontPath()));
+    });
+  }
+  CheckByData(m_soundFontGroup, FromUtf8(inUse));
+}
+
+bool TSoundMenu::ChooseSoundFont(const QString& path) {
+  if (SoundFontLoading()) return false;
+  TAudioEngine& engine = TAudioEngine::Global();
+  if (ToUtf8(path) == engine.SoundFontPath()) return false;
+  if (!m_loader.Start(ToUtf8(path), engine.SampleRate())) return false;
+  m_loadingPath = path;
+  ShowStatusLine(Tr("サウンドフォントを読み込んでいるよ。ちょっと待ってね。"));
+  m_loadPoll.start();
+  return true;
+}
+
+void TSoundMenu::PollSoundFontLoad() {
+  if (m_loader.Finished()) {
+    m_loaded = m_loader.Take();
+    if (!m_loaded) {
+      m_loadPoll.stop();
+      const QString text =
+          Tr("サウンドフォント「%1」は読み込めなかったよ。今までの音色のままにしておくね。").arg(m_loadingPath);
+      Application().ShowMessageBox(Utf8ToCp932(ToUtf8(text)), Utf8ToCp932(ToUtf8(Tr("サウンドフォント"))),
+                                   MB_OK | MB_ICONWARNING);
+      ShowStatusLine(QString());
+      return;
+    }
+    m_swapPending = true;
+  }
+  if (!m_swapPending) return;
+  // A game that started meanwhile keeps its sound; the new one comes after it.
+  if (m_form.Playing()) return;
+  m_loadPoll.stop();
+  m_swapPending = false;
+  TAudioEngine& engine = TAudioEngine::Global();
+  const bool hadSynthesizer = engine.SynthesizerReady();
+  m_loader.Retire(engine.ReplaceSynthesizer(std::move(m_loaded)));
+  m_settings.SetString(kSoundFontKey, ToUtf8(m_loadingPath));
+  // Without a SoundFont at start the built-in synthesizer could not open:
+  // now it can.
+  if (!hadSynthesizer && m_midiOutput.empty()) m_form.UsePlayDevice(kBuiltInDevice);
+  RefreshSoundFonts();
+  ShowStatusLine(Tr("サウンドフォントを切り替えたよ。"));
+}
+
+// ---- MIDI output ----
+
+void TSoundMenu::BuildMidiOutputMenu(QMenu* parent) {
+  TMainMenu& menu = m_form.MainMenu1();
+  m_midiMenu = menu.AddSubmenu(parent, "MidiOutput", QStringLiteral("MIDI出力"),
+                               QStringLiteral("曲を鳴らす音源を選べるよ。外の音源もつなげるよ。"));
+  menu.AddIdleOnly(m_midiMenu->menuAction());
+  m_midiGroup = menu.NewRadioGroup();
+  QAction* builtIn = menu.AddRadio(m_midiMenu, m_midiGroup, "MidiOutputBuiltIn", QStringLiteral("内蔵シンセサイザー"),
+                                   QStringLiteral("ゲームに入っているシンセサイザーで鳴らすよ。"), true);
+  builtIn->setData(QString());
+  connect(builtIn, &QAction::triggered, this, [this] { ChooseMidiOutput(std::string()); });
+  m_midiMenu->addSeparator();
+  RefreshMidiOutputs();
+  connect(m_midiMenu, &QMenu::aboutToShow, this, [this] { RefreshMidiOutputs(); });
+}
+
+void TSoundMenu::RefreshMidiOutputs() {
+  const std::vector<std::string> ports = SystemMidiOutPortNames();
+  for (const std::string& port : ports) {
+    QAction* item = AddDeviceItem(m_midiMenu, m_midiGroup, "MidiOutput", m_midiItems, FromUtf8(port), FromUtf8(port),
+                                  QString::fromUtf8(Translatable("このMIDI出力に曲を送るよ。")));
+    if (item == nullptr) continue;
+    connect(item, &QAction::triggered, this, [this, item] { ChooseMidiOutput(ToUtf8(item->data().toString())); });
+  }
+  // A port that has gone stays in the list (its item may come back) but cannot be chosen.
+  for (QAction* item : m_midiGroup->actions()) {
+    const std::string name = ToUtf8(item->data().toString());
+    if (!name.empty()) item->setVisible(std::find(ports.begin(), ports.end(), name) != ports.end());
+  }
+  CheckByData(m_midiGroup, FromUtf8(m_midiOutput));
+}
+
+void TSoundMenu::ChooseMidiOutput(const std::string& name) {
+  const int device = name.empty() ? kBuiltInDevice : MidiOutDeviceIdByName(name);
+  if (!name.empty() && (device < 0 || !m_form.UsePlayDevice(device))) {
+    m_form.UsePlayDevice(kBuiltInDevice);
+    m_midiOutput.clear();
+    ShowStatusLine(Tr("MIDI出力「%1」が使えないから、内蔵シンセサイザーで鳴らすね。").arg(FromUtf8(name)));
+  } else {
+    if (name.empty()) m_form.UsePlayDevice(kBuiltInDevice);
+    m_midiOutput = name;
+    m_settings.SetString(kMidiOutputKey, name);
+  }
+  CheckByData(m_midiGroup, FromUtf8(m_midiOutput));
+}
+
+void TSoundMenu::ApplyMidiOutputAtStart() {
+  const std::string name = m_settings.String(kMidiOutputKey);
+  if (name.empty()) return;
+  const int device = MidiOutDeviceIdByName(name);
+  if (device >= 0 && m_form.UsePlayDevice(device)) {
+    m_midiOutput = name;
+  } else {
+    // The setting stays: the port may be there again next time.
+    m_form.UsePlayDevice(kBuiltInDevice);
+    ShowStatusLine(Tr("MIDI出力「%1」が使えないから、内蔵シンセサイザーで鳴らすね。").arg(FromUtf8(name)));
+  }
+  CheckByData(m_midiGroup, FromUtf8(m_midiOutput));
+}
+
+void TSoundMenu::BeforeGameStart() {
+  if (m_midiOutput.empty()) return;
+  const std::vector<std::string> ports = SystemMidiOutPortNames();
+  if (std::find(ports.begin(), ports.end(), m_midiOutput) != ports.end()) return;
+  const QString gone = FromUtf8(m_midiOutput);
+  m_form.UsePlayDevice(kBuiltInDevice);
+  m_midiOutput.clear();
+  CheckByData(m_midiGroup, QString());
+  ShowStatusLine(Tr("MIDI出力「%1」が見つからないから、内蔵シンセサイザーで鳴らすね。").arg(gone));
+}
+
+// ---- audio output ----
+
+void TSoundMenu::BuildAudioOutputMenu(QMenu* parent) {
+  TMainMenu& menu = m_form.MainMenu1();
+  m_audioMenu = menu.AddSubmenu(parent, "AudioOutput", QStringLiteral("オーディオ出力"),
+                                QStringLiteral("音を出す機械を選べるよ。"));
+  menu.AddIdleOnly(m_audioMenu->menuAction());
+  m_audioGroup = menu.NewRadioGroup();
+  QAction* standard = menu.AddRadio(m_audioMenu, m_audioGroup, "AudioOutputDefault", QStringLiteral("既定"),
+                                    QStringLiteral("いつもの出力から音を出すよ。"), true);
+  standard->setData(QString());
+  connect(standard, &QAction::triggered, this, [this] { ChooseAudioOutput(std::string()); });
+  m_audioMenu->addSeparator();
+  // The devices are asked for when the menu opens: probing them takes a moment.
+  connect(m_audioMenu, &QMenu::aboutToShow, this, [this] { RefreshAudioOutputs(); });
+  const std::string chosen = m_settings.String(kAudioOutputKey);
+  if (!chosen.empty() && !TAudioEngine::Global().OutputFellBack()) {
+    if (QAction* item = AddDeviceItem(m_audioMenu, m_audioGroup, "AudioOutput", m_audioItems, FromUtf8(chosen),
+                                      FromUtf8(chosen), QString::fromUtf8(Translatable("この機械から音を出すよ。")))) {
+      connect(item, &QAction::triggered, this, [this, chosen] { ChooseAudioOutput(chosen); });
+    }
+    CheckByData(m_audioGroup, FromUtf8(chosen));
+  }
+}
+
+void TSoundMenu::RefreshAudioOutputs() {
+  for (const std::string& device : TAudioStream::OutputDeviceNames()) {
+    QAction* item = AddDeviceItem(m_audioMenu, m_audioGroup, "AudioOutput", m_audioItems, FromUtf8(device),
+                                  FromUtf8(device), QString::fromUtf8(Translatable("この機械から音を出すよ。")));
+    if (item == nullptr) continue;
+    connect(item, &QAction::triggered, this, [this, item] { ChooseAudioOutput(ToUtf8(item->data().toString())); });
+  }
+}
+
+void TSoundMenu::ChooseAudioOutput(const std::string& name) {
+  TAudioEngine& engine = TAudioEngine::Global();
+  engine.ReopenOutput(name);
+  m_settings.SetString(kAudioOutputKey, name);
+  CheckByData(m_audioGroup, engine.OutputFellBack() ? QString() : FromUtf8(name));
+  ReportAudioOutputState();
+}
+
+void TSoundMenu::WatchOutput() {
+  TAudioEngine& engine = TAudioEngine::Global();
+  if (!m_outputLost) {
+    if (!engine.StreamLost()) return;
+    // A stream that played for a while since the last reconnection earns a
+    // new round of attempts; one that is lost again at once does not.
+    if (m_recovered && std::chrono::steady_clock::now() - m_recoveredAt > kFreshLossAfter) m_outputRetries = 0;
+    if (m_outputRetries >= kOutputRetries) return;
+    m_outputLost = true;
+    ShowStatusLine(Tr("オーディオ出力が音を受け取らなくなっちゃった。戻ってきたら、つなぎ直すね。"));
+  }
+  // A new stream settles for a moment before it plays: not in the middle of a game.
+  if (m_form.Playing() || SoundFontLoading()) return;
+  ++m_outputRetries;
+  if (engine.ReopenOutput(m_settings.String(kAudioOutputKey))) {
+    m_outputLost = false;
+    m_recovered = true;
+    m_recoveredAt = std::chrono::steady_clock::now();
+    ShowStatusLine(Tr("オーディオ出力が戻ってきたから、つなぎ直したよ。"));
+  } else if (m_outputRetries >= kOutputRetries) {
+    m_outputLost = false;
+    ReportAudioOutputState();
+  }
+}
+
+void TSoundMenu::ReportAudioOutputState() {
+  TAudioEngine& engine = TAudioEngine::Global();
+  if (engine.OutputFailed()) {
+    ShowStatusLine(Tr("音を出せる機械が見つからないから、今日は音なしで遊んでね。"));
+  } else if (engine.OutputFellBack()) {
+    ShowStatusLine(Tr("選んだオーディオ出力が開けなかったから、いつもの出力で鳴らすね。"));
+  }
+}

@@ -93,7 +93,12 @@ TForm1::TForm1(QWidget* parent, int playDevice) : QMainWindow(parent) {
   TSoundMenu::ApplyStartupSettings(*m_extendedSettings);
   BuildTimingMenu();
   FormCreate(playDevice);
-  m_soundMenu = std::make_unique<TSoundMenu>(*this);
+  TSoundMenuHost soundHost;
+  soundHost.Parent = this;
+  soundHost.Playing = [this] { return Playing(); };
+  soundHost.UsePlayDevice = [this](int deviceId) { return UsePlayDevice(deviceId); };
+  soundHost.ShowStatusLine = [this](const QString& text) { m_statusBar->SetPanelText(kHintPanel, text); };
+  m_soundMenu = std::make_unique<TSoundMenu>(*m_menu, *m_extendedSettings, std::move(soundHost));
   // The device made its 640 x 480 frames; now the window may grow.
   m_viewMenu = std::make_unique<TViewMenu>(*m_menu, *m_extendedSettings, this, m_drawArea);
   WatchScreen();
@@ -166,18 +171,7 @@ void TForm1::CreatePlayer(int playDevice) {
 }
 
 bool TForm1::UsePlayDevice(int deviceId) {
-  if (!m_ownPlayer) return false;
-  m_ownPlayer->ClosePorts();
-  m_ownPlayer->PlayDevices.Clear();
-  m_ownPlayer->AddPlayDevice(deviceId);
-  if (m_ownPlayer->OpenPorts()) return true;
-  if (deviceId != -1) {
-    m_ownPlayer->ClosePorts();
-    m_ownPlayer->PlayDevices.Clear();
-    m_ownPlayer->AddPlayDevice(-1);
-    m_ownPlayer->OpenPorts();
-  }
-  return false;
+  return m_ownPlayer != nullptr && ::UsePlayDevice(*m_ownPlayer, deviceId);
 }
 
 void TForm1::LoadTutorial() {

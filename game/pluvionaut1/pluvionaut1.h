@@ -33,6 +33,7 @@
 #include "game/menus/main_menu.h"
 #include "game/menus/options.h"
 #include "records/game_record.h"
+#include "game/sequencer/play_device.h"
 #include "game/timing/timing_menu.h"
 
 class QMimeData;
@@ -58,8 +59,6 @@ class TWindowPlayer;
 
 class TForm1 : public QMainWindow {
  public:
-  // The MIDI mapper: the built-in synthesizer.
-  static constexpr int kMidiMapperDevice = -1;
   static constexpr char kTutorialScript[] = "dat\\tutorial.dat";
   static constexpr char kScenarioScript[] = "dat\\scenario.dat";
   static constexpr char kTutorialSongFile[] = "dat\\tutorialmid.dat";

@@ -7,8 +7,8 @@
 #include <QMenu>
 
 #include "game/core/extended_settings.h"
-#include "game/pluvionaut1/pluvionaut1.h"
-#include "game/pluvionaut1/status_bar.h"
+#include "game/menus/main_menu.h"
+#include "game/sequencer/play_device.h"
 #include "game/app/tr.h"
 #include "game/core/translatable.h"
 #include "platform/audio/audio_engine.h"
@@ -21,12 +21,9 @@
 namespace {
 
 constexpr int kLoadPollMs = 20;
-// A lost audio output is looked for this often, at most kOutputRetries times
-// (opening a stream probes every device, which holds up the window a moment).
+// A lost audio output is looked for this often (opening a stream probes every
+// device, which holds up the window a moment).
 constexpr int kOutputWatchMs = 3000;
-constexpr int kOutputRetries = 20;
-constexpr auto kFreshLossAfter = std::chrono::minutes(1);
-constexpr int kBuiltInDevice = -1;  // the MIDI mapper: the built-in synthesizer
 constexpr float kPercent = 100.0f;
 
 QString FromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
@@ -66,9 +63,10 @@ void TSoundMenu::ApplyStartupSettings(const TExtendedSettings& settings) {
   TAudioEngine::SetGlobalOptions(std::move(options));
 }
 
-TSoundMenu::TSoundMenu(TForm1& form) : m_form(form), m_settings(form.ExtendedSettings()) {
+TSoundMenu::TSoundMenu(TMainMenu& menu, TExtendedSettings& settings, TSoundMenuHost host)
+    : m_menu(menu), m_settings(settings), m_host(std::move(host)) {
   m_chooseSoundFont = [this] {
-    return QFileDialog::getOpenFileName(&m_form, Tr("サウンドフォントを選んでね"), QString(),
+    return QFileDialog::getOpenFileName(m_host.Parent, Tr("サウンドフォントを選んでね"), QString(),
                                         Tr("サウンドフォント (*.sf2 *.sf3)"));
   };
   m_loadPoll.setInterval(kLoadPollMs);
@@ -77,15 +75,14 @@ TSoundMenu::TSoundMenu(TForm1& form) : m_form(form), m_settings(form.ExtendedSet
   connect(&m_outputWatch, &QTimer::timeout, this, [this] { WatchOutput(); });
   m_outputWatch.start();
 
-  TMainMenu& menu = m_form.MainMenu1();
-  QMenu* sound = menu.SoundMenu();
+  QMenu* sound = m_menu.SoundMenu();
   BuildVolumeMenu(sound, true);
   BuildVolumeMenu(sound, false);
   sound->addSeparator();
   BuildSoundFontMenu(sound);
   BuildMidiOutputMenu(sound);
   BuildAudioOutputMenu(sound);
-  menu.ShowFilledMenus();
+  m_menu.ShowFilledMenus();
 
   m_collectStartupLines = true;
   ReportAudioOutputState();
@@ -104,7 +101,7 @@ TSoundMenu::~TSoundMenu() {
 // ---- volumes ----
 
 void TSoundMenu::BuildVolumeMenu(QMenu* parent, bool music) {
-  TMainMenu& menu = m_form.MainMenu1();
+  TMainMenu& menu = m_menu;
   QMenu* submenu = music ? menu.AddSubmenu(parent, "MusicVolume", QStringLiteral("音楽の音量"),
                                            QStringLiteral("曲の音量を変えられるよ。"))
                          : menu.AddSubmenu(parent, "VoiceVolume", QStringLiteral("ボイスの音量"),
@@ -155,7 +152,7 @@ QAction* TSoundMenu::AddDeviceItem(QMenu* menu, QActionGroup* group, const char*
   }
   const std::string name = namePrefix + std::to_string(++count);
   // A file or device name reads the same in every language.
-  QAction* item = m_form.MainMenu1().AddNameRadio(menu, group, name.c_str(), caption, hint, false);
+  QAction* item = m_menu.AddNameRadio(menu, group, name.c_str(), caption, hint, false);
   item->setData(value);
   return item;
 }
@@ -166,13 +163,13 @@ void TSoundMenu::ShowStatusLine(const QString& text) {
     m_startupLines.append(text);
     return;
   }
-  m_form.StatusBar1()->SetPanelText(kHintPanel, text);
+  if (m_host.ShowStatusLine) m_host.ShowStatusLine(text);
 }
 
 // ---- SoundFont ----
 
 void TSoundMenu::BuildSoundFontMenu(QMenu* parent) {
-  TMainMenu& menu = m_form.MainMenu1();
+  TMainMenu& menu = m_menu;
   m_soundFontMenu = menu.AddSubmenu(parent, "SoundFont", QStringLiteral("サウンドフォント"),
                                     QStringLiteral("曲を鳴らす音色のセットを選べるよ。"));
   menu.AddIdleOnly(m_soundFontMenu->menuAction());
@@ -207,42 +204,33 @@ void TSoundMenu::RefreshSoundFonts() {
 }
 
 bool TSoundMenu::ChooseSoundFont(const QString& path) {
-  if (SoundFontLoading()) return false;
-  TAudioEngine& engine = TAudioEngine::Global();
-  if (ToUtf8(path) == engine.SoundFontPath()) return false;
-  if (!m_loader.Start(ToUtf8(path), engine.SampleRate())) return false;
-  m_loadingPath = path;
+  if (!m_soundFontSwap.Start(ToUtf8(path))) return false;
   ShowStatusLine(Tr("サウンドフォントを読み込んでいるよ。ちょっと待ってね。"));
   m_loadPoll.start();
   return true;
 }
 
 void TSoundMenu::PollSoundFontLoad() {
-  if (m_loader.Finished()) {
-    m_loaded = m_loader.Take();
-    if (!m_loaded) {
+  switch (m_soundFontSwap.Poll(Playing())) {
+    case TSoundFontSwap::TReport::Waiting:
+      return;
+    case TSoundFontSwap::TReport::Failed: {
       m_loadPoll.stop();
-      const QString text =
-          Tr("サウンドフォント「%1」は読み込めなかったよ。今までの音色のままにしておくね。").arg(m_loadingPath);
+      const QString text = Tr("サウンドフォント「%1」は読み込めなかったよ。今までの音色のままにしておくね。")
+                               .arg(FromUtf8(m_soundFontSwap.Path()));
       Application().ShowMessageBox(Utf8ToCp932(ToUtf8(text)), Utf8ToCp932(ToUtf8(Tr("サウンドフォント"))),
                                    MB_OK | MB_ICONWARNING);
       ShowStatusLine(QString());
       return;
     }
-    m_swapPending = true;
+    case TSoundFontSwap::TReport::Swapped:
+      break;
   }
-  if (!m_swapPending) return;
-  // A game that started meanwhile keeps its sound; the new one comes after it.
-  if (m_form.Playing()) return;
   m_loadPoll.stop();
-  m_swapPending = false;
-  TAudioEngine& engine = TAudioEngine::Global();
-  const bool hadSynthesizer = engine.SynthesizerReady();
-  m_loader.Retire(engine.ReplaceSynthesizer(std::move(m_loaded)));
-  m_settings.SetString(kSoundFontKey, ToUtf8(m_loadingPath));
+  m_settings.SetString(kSoundFontKey, m_soundFontSwap.Path());
   // Without a SoundFont at start the built-in synthesizer could not open:
   // now it can.
-  if (!hadSynthesizer && m_midiOutput.empty()) m_form.UsePlayDevice(kBuiltInDevice);
+  if (m_soundFontSwap.ReplacedNone() && m_midiOutput.empty()) UsePlayDevice(kMidiMapperDevice);
   RefreshSoundFonts();
   ShowStatusLine(Tr("サウンドフォントを切り替えたよ。"));
 }
@@ -250,7 +238,7 @@ void TSoundMenu::PollSoundFontLoad() {
 // ---- MIDI output ----
 
 void TSoundMenu::BuildMidiOutputMenu(QMenu* parent) {
-  TMainMenu& menu = m_form.MainMenu1();
+  TMainMenu& menu = m_menu;
   m_midiMenu = menu.AddSubmenu(parent, "MidiOutput", QStringLiteral("MIDI出力"),
                                QStringLiteral("曲を鳴らす音源を選べるよ。外の音源もつなげるよ。"));
   menu.AddIdleOnly(m_midiMenu->menuAction());
@@ -281,13 +269,13 @@ void TSoundMenu::RefreshMidiOutputs() {
 }
 
 void TSoundMenu::ChooseMidiOutput(const std::string& name) {
-  const int device = name.empty() ? kBuiltInDevice : MidiOutDeviceIdByName(name);
-  if (!name.empty() && (device < 0 || !m_form.UsePlayDevice(device))) {
-    m_form.UsePlayDevice(kBuiltInDevice);
+  const int device = name.empty() ? kMidiMapperDevice : MidiOutDeviceIdByName(name);
+  if (!name.empty() && (device < 0 || !UsePlayDevice(device))) {
+    UsePlayDevice(kMidiMapperDevice);
     m_midiOutput.clear();
     ShowStatusLine(Tr("MIDI出力「%1」が使えないから、内蔵シンセサイザーで鳴らすね。").arg(FromUtf8(name)));
   } else {
-    if (name.empty()) m_form.UsePlayDevice(kBuiltInDevice);
+    if (name.empty()) UsePlayDevice(kMidiMapperDevice);
     m_midiOutput = name;
     m_settings.SetString(kMidiOutputKey, name);
   }
@@ -298,11 +286,11 @@ void TSoundMenu::ApplyMidiOutputAtStart() {
   const std::string name = m_settings.String(kMidiOutputKey);
   if (name.empty()) return;
   const int device = MidiOutDeviceIdByName(name);
-  if (device >= 0 && m_form.UsePlayDevice(device)) {
+  if (device >= 0 && UsePlayDevice(device)) {
     m_midiOutput = name;
   } else {
     // The setting stays: the port may be there again next time.
-    m_form.UsePlayDevice(kBuiltInDevice);
+    UsePlayDevice(kMidiMapperDevice);
     ShowStatusLine(Tr("MIDI出力「%1」が使えないから、内蔵シンセサイザーで鳴らすね。").arg(FromUtf8(name)));
   }
   CheckByData(m_midiGroup, FromUtf8(m_midiOutput));
@@ -313,7 +301,7 @@ void TSoundMenu::BeforeGameStart() {
   const std::vector<std::string> ports = SystemMidiOutPortNames();
   if (std::find(ports.begin(), ports.end(), m_midiOutput) != ports.end()) return;
   const QString gone = FromUtf8(m_midiOutput);
-  m_form.UsePlayDevice(kBuiltInDevice);
+  UsePlayDevice(kMidiMapperDevice);
   m_midiOutput.clear();
   CheckByData(m_midiGroup, QString());
   ShowStatusLine(Tr("MIDI出力「%1」が見つからないから、内蔵シンセサイザーで鳴らすね。").arg(gone));
@@ -322,7 +310,7 @@ void TSoundMenu::BeforeGameStart() {
 // ---- audio output ----
 
 void TSoundMenu::BuildAudioOutputMenu(QMenu* parent) {
-  TMainMenu& menu = m_form.MainMenu1();
+  TMainMenu& menu = m_menu;
   m_audioMenu = menu.AddSubmenu(parent, "AudioOutput", QStringLiteral("オーディオ出力"),
                                 QStringLiteral("音を出す機械を選べるよ。"));
   menu.AddIdleOnly(m_audioMenu->menuAction());
@@ -363,28 +351,27 @@ void TSoundMenu::ChooseAudioOutput(const std::string& name) {
 
 void TSoundMenu::WatchOutput() {
   TAudioEngine& engine = TAudioEngine::Global();
-  if (!m_outputLost) {
-    if (!engine.StreamLost()) return;
-    // A stream that played for a while since the last reconnection earns a
-    // new round of attempts; one that is lost again at once does not.
-    if (m_recovered && std::chrono::steady_clock::now() - m_recoveredAt > kFreshLossAfter) m_outputRetries = 0;
-    if (m_outputRetries >= kOutputRetries) return;
-    m_outputLost = true;
-    ShowStatusLine(Tr("オーディオ出力が音を受け取らなくなっちゃった。戻ってきたら、つなぎ直すね。"));
-  }
   // A new stream settles for a moment before it plays: not in the middle of a game.
-  if (m_form.Playing() || SoundFontLoading()) return;
-  ++m_outputRetries;
-  if (engine.ReopenOutput(m_settings.String(kAudioOutputKey))) {
-    m_outputLost = false;
-    m_recovered = true;
-    m_recoveredAt = std::chrono::steady_clock::now();
-    ShowStatusLine(Tr("オーディオ出力が戻ってきたから、つなぎ直したよ。"));
-  } else if (m_outputRetries >= kOutputRetries) {
-    m_outputLost = false;
-    ReportAudioOutputState();
+  const bool mayReopen = !Playing() && !SoundFontLoading();
+  const auto reopen = [&] { return engine.ReopenOutput(m_settings.String(kAudioOutputKey)); };
+  switch (m_reconnect.Watch(std::chrono::steady_clock::now(), engine.StreamLost(), mayReopen, reopen)) {
+    case TOutputReconnect::TReport::None:
+      break;
+    case TOutputReconnect::TReport::Lost:
+      ShowStatusLine(Tr("オーディオ出力が音を受け取らなくなっちゃった。戻ってきたら、つなぎ直すね。"));
+      break;
+    case TOutputReconnect::TReport::Reconnected:
+      ShowStatusLine(Tr("オーディオ出力が戻ってきたから、つなぎ直したよ。"));
+      break;
+    case TOutputReconnect::TReport::GaveUp:
+      ReportAudioOutputState();
+      break;
   }
 }
+
+bool TSoundMenu::Playing() const { return m_host.Playing && m_host.Playing(); }
+
+bool TSoundMenu::UsePlayDevice(int deviceId) { return m_host.UsePlayDevice && m_host.UsePlayDevice(deviceId); }
 
 void TSoundMenu::ReportAudioOutputState() {
   TAudioEngine& engine = TAudioEngine::Global();

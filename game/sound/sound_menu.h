@@ -2,8 +2,9 @@
 // during a game), the SoundFont, the MIDI output and the audio output (only
 // while no game runs), with their keys in the section 拡張設定. The choices
 // reach the audio engine and the sequencer's play device list; a SoundFont
-// loads on a thread of its own. Main thread only. Owned by the main window;
-// the menu bar owns the items.
+// loads on a thread of its own. Main thread only. Owned by the main window,
+// which lends it the main menu, the settings and a few callbacks
+// (TSoundMenuHost); the menu bar owns the items.
 #pragma once
 
 #include <QObject>
@@ -11,19 +12,20 @@
 #include <QStringList>
 #include <QTimer>
 
-#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/audio/soundfont_loader.h"
+#include "game/sound/output_reconnect.h"
+#include "game/sound/soundfont_swap.h"
 
 class QAction;
 class QActionGroup;
 class QMenu;
+class QWidget;
 class TExtendedSettings;
-class TForm1;
+class TMainMenu;
 
 // The keys of the section 拡張設定 (UTF-8).
 inline constexpr char kMusicVolumeKey[] = "音楽の音量";
@@ -34,6 +36,16 @@ inline constexpr char kAudioOutputKey[] = "オーディオ出力";
 
 inline constexpr int kFullVolumePercent = 100;
 
+// What the window lends the sound menu.
+struct TSoundMenuHost {
+  QWidget* Parent = nullptr;                           // of the SoundFont file dialog
+  std::function<bool()> Playing;                       // a game runs
+  // Puts deviceId (the MIDI mapper: the built-in synthesizer) in place of
+  // the sequencer's play device; false when it did not open.
+  std::function<bool(int deviceId)> UsePlayDevice;
+  std::function<void(const QString& text)> ShowStatusLine;  // status panel 0
+};
+
 class TSoundMenu : public QObject {
  public:
   // Before the synthesizer and the stream open: the chosen SoundFont goes
@@ -41,9 +53,9 @@ class TSoundMenu : public QObject {
   // load) and the chosen audio output is asked for.
   static void ApplyStartupSettings(const TExtendedSettings& settings);
 
-  // Builds the items into the form's サウンド menu and applies the volumes and
-  // the MIDI output of the settings; tells the player when there is no sound.
-  explicit TSoundMenu(TForm1& form);
+  // Builds the items into menu's サウンド menu and applies the volumes and
+  // the MIDI output of settings; tells the player when there is no sound.
+  TSoundMenu(TMainMenu& menu, TExtendedSettings& settings, TSoundMenuHost host);
   ~TSoundMenu() override;
 
   // Before a game starts: a chosen MIDI port that has gone gives way to the
@@ -55,7 +67,7 @@ class TSoundMenu : public QObject {
   // Starts loading a SoundFont; it replaces the one in use once it has loaded
   // and no game runs. False when a load is running already or path is in use.
   bool ChooseSoundFont(const QString& path);
-  bool SoundFontLoading() const { return m_loader.Busy() || m_loader.Finished() || m_swapPending; }
+  bool SoundFontLoading() const { return m_soundFontSwap.Busy(); }
   // Chooses a MIDI output by name (empty: the built-in synthesizer).
   void ChooseMidiOutput(const std::string& name);
   // Chooses an audio output by name (empty: the default).
@@ -84,20 +96,17 @@ class TSoundMenu : public QObject {
   // Notices a stream whose server stopped taking the sound and, between
   // games, opens the output again.
   void WatchOutput();
+  bool Playing() const;
+  bool UsePlayDevice(int deviceId);
 
-  TForm1& m_form;
+  TMainMenu& m_menu;
   TExtendedSettings& m_settings;
+  TSoundMenuHost m_host;
   std::function<QString()> m_chooseSoundFont;
-  TSoundFontLoader m_loader;
+  TSoundFontSwap m_soundFontSwap;
   QTimer m_loadPoll;
   QTimer m_outputWatch;
-  bool m_outputLost = false;
-  int m_outputRetries = 0;  // reopening attempts since the last stream that lasted
-  bool m_recovered = false;
-  std::chrono::steady_clock::time_point m_recoveredAt;
-  bool m_swapPending = false;
-  std::unique_ptr<TSynthesizer> m_loaded;  // loaded, waiting for the game to end
-  QString m_loadingPath;
+  TOutputReconnect m_reconnect;
   bool m_collectStartupLines = false;
   QStringList m_startupLines;
 

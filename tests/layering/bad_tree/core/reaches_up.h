@@ -1,0 +1,1 @@
+#include "game/sound/sound_menu.h"

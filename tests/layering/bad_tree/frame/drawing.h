@@ -1,0 +1,2 @@
+#include <QImage>
+#include "game/core/translatable.h"

@@ -1,0 +1,1 @@
+#include "game/view/view_menu.h"

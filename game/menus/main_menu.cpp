@@ -142,15 +142,7 @@ TMainMenu::TMainMenu(QMenuBar* bar) : m_bar(bar) {
   m_open = Item("Open");
   m_option = Item("Option");
   m_stop = Item("Stop");
-  m_unlockables = {
-      {m_open, kOpenUnlockCount},
-      {Item("rainspeedOption"), kRainSpeedUnlockCount},
-      {Item("raineffectOption"), kRainEffectUnlockCount},
-      {Item("rainpositionOption"), kRainPositionUnlockCount},
-      {Item("playchOption"), kPlayChannelUnlockCount},
-      {Item("playspeedOption"), kPlaySpeedUnlockCount},
-      {Item("barlengthOption"), kBarLengthUnlockCount},
-  };
+  for (const TUnlock& unlock : kUnlocks) m_unlockables.push_back({Item(unlock.MenuItem), unlock.PlayCount});
   ApplyVisibility(0);
   ApplyPlayingState(false);
 }

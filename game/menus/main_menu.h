@@ -11,19 +11,13 @@
 #include <unordered_map>
 #include <vector>
 
+#include "game/core/system_data.h"
+
 class QAction;
 class QActionGroup;
 class QMenu;
 class QMenuBar;
 
-// Play counts at which the hidden parts of the menu appear.
-inline constexpr int kOpenUnlockCount = 1;
-inline constexpr int kRainSpeedUnlockCount = 4;
-inline constexpr int kRainEffectUnlockCount = 9;
-inline constexpr int kRainPositionUnlockCount = 16;
-inline constexpr int kPlayChannelUnlockCount = 32;
-inline constexpr int kPlaySpeedUnlockCount = 64;
-inline constexpr int kBarLengthUnlockCount = 128;
 
 inline constexpr int kChannelCount = 16;
 

@@ -42,7 +42,6 @@ constexpr TStoredFlag kEffectAndPositionFlags[] = {
 };
 constexpr bool kChannelDefault = true;
 constexpr bool kVoiceDefault = true;
-constexpr int kPlayCountDefault = 0;
 
 const std::string& VoiceKey() {
   static const std::string key = Utf8ToCp932("ルフナボイス");
@@ -88,16 +87,6 @@ void WriteRadioValue(const TMainMenu& menu, TIniFile& ini, const std::string& ke
 
 }  // namespace
 
-const std::string& SettingsSection() {
-  static const std::string section = Utf8ToCp932("システムデータ");
-  return section;
-}
-
-const std::string& PlayCountKey() {
-  static const std::string key = Utf8ToCp932("プレイ回数");
-  return key;
-}
-
 void ReadOptionSettings(TMainMenu& menu, const TIniFile& ini) {
   const std::string& section = SettingsSection();
   menu.SetChecked("VoiceON", ini.ReadBool(section, VoiceKey(), kVoiceDefault));
@@ -120,5 +109,3 @@ void WriteOptionSettings(const TMainMenu& menu, TIniFile& ini) {
   for (int c = 1; c <= kChannelCount; ++c) ini.WriteBool(section, ChannelKey(c), channels[c - 1]->isChecked());
   WriteRadioValue(menu, ini, BarLengthKey(), kBarLengthValues);
 }
-
-int ReadPlayCount(const TIniFile& ini) { return ini.ReadInteger(SettingsSection(), PlayCountKey(), kPlayCountDefault); }

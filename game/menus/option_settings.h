@@ -5,13 +5,15 @@
 
 #include <string>
 
+#include "game/core/system_data.h"
 #include "game/menus/main_menu.h"
 
 class TIniFile;
 
-// Section and keys as they are stored on disk (CP932).
-const std::string& SettingsSection();
-const std::string& PlayCountKey();
+// Section and play count as they are stored on disk (CP932).
+using SystemData::PlayCountKey;
+using SystemData::ReadPlayCount;
+using SystemData::SettingsSection;
 
 // Reads every option key in the file's key order into the menu: a string
 // value checks the item whose value text it equals exactly (none when it
@@ -24,6 +26,3 @@ void ReadOptionSettings(TMainMenu& menu, const TIniFile& ini);
 // Writes every option key from the menu; a radio group with no item checked
 // writes nothing, so the file keeps its previous value for that key.
 void WriteOptionSettings(const TMainMenu& menu, TIniFile& ini);
-
-// The play count; 0 when missing or not a number.
-int ReadPlayCount(const TIniFile& ini);

@@ -1,5 +1,4 @@
-// The sequencer's fixed words: where the play count is kept in the settings
-// file, the voice lines of a game's count-in and end, and the messages that
+// The sequencer's fixed words: the voice lines of a game's count-in and end, and the messages that
 // announce an option group unlocked by the play count. Any thread: the
 // functions only read constants (and draw from the shared generator).
 #pragma once
@@ -7,18 +6,15 @@
 #include <cstdint>
 #include <string>
 
+#include "game/core/system_data.h"
+
 namespace SequencerCues {
 
-// Section and key of the play count, CP932 as in the file.
-std::string SettingsSection();
-std::string PlayCountKey();
-
-// The play count stored in the settings file; 0 when the file, the key or a
-// number is missing.
-int32_t ReadPlayCount(const std::string& SettingsFile);
-// Writes the play count at once (the file is replaced atomically); false
-// when the file could not be written.
-bool WritePlayCount(const std::string& SettingsFile, int32_t PlayCount);
+// Where the play count is kept: the section システムデータ's.
+using SystemData::PlayCountKey;
+using SystemData::ReadPlayCount;
+using SystemData::SettingsSection;
+using SystemData::WritePlayCount;
 
 // The count-in line: Random(2) chooses between the two.
 std::string StartVoice();

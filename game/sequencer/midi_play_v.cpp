@@ -25,7 +25,7 @@ TMidiPlayV::TMidiPlayV(void* Owner, std::string SettingsFile)
   Timer.SetEnabled(false);
   Timer.SetInterval(kTickIntervalMs);
   Timer.OnTimer = [this](TMMTimer*) { TimerHandler(); };
-  PlayCount.store(SequencerCues::ReadPlayCount(m_settingsFile), std::memory_order_relaxed);
+  PlayCount.store(SystemData::ReadPlayCount(m_settingsFile), std::memory_order_relaxed);
   Form = Owner;
   m_window = AllocateHWnd([this](UINT Msg, WPARAM WParam, LPARAM LParam) { return WindowProcedure(Msg, WParam, LParam); });
 }
@@ -238,7 +238,7 @@ void TMidiPlayV::SendNow(const std::vector<TSoundingNotes::TMessage>& Messages) 
 // ---- Play count ----
 
 bool TMidiPlayV::SavePlayCount() {
-  const bool saved = SequencerCues::WritePlayCount(m_settingsFile, PlayCount.load(std::memory_order_relaxed));
+  const bool saved = SystemData::WritePlayCount(m_settingsFile, PlayCount.load(std::memory_order_relaxed));
   m_playCountUnsaved.store(!saved, std::memory_order_relaxed);
   if (!saved && !m_saveErrorReported.exchange(true)) {
     std::fprintf(stderr, "The play count could not be written to %s; it is kept and written again later\n",

@@ -16,6 +16,8 @@
 #include <string>
 #include <string_view>
 
+#include "game/core/setting_declarations.h"
+
 class TExtendedSettings {
  public:
   // Reads the section from iniFileName (missing file or section: empty).
@@ -34,6 +36,12 @@ class TExtendedSettings {
   // "1" or "0"; anything else gives def.
   bool Bool(std::string_view key, bool def) const;
   bool Has(std::string_view key) const;
+  // The same for a declared setting: its key, default and range.
+  std::string String(const TStringSetting& setting) const { return String(setting.Key, setting.Default); }
+  int Integer(const TIntegerSetting& setting) const {
+    return Integer(setting.Key, setting.Default, setting.Min, setting.Max);
+  }
+  bool Bool(const TBoolSetting& setting) const { return Bool(setting.Key, setting.Default); }
 
   // Stores the value and writes it to the file when it differs from the one
   // held. Returns false when the file could not be written (the value is

@@ -11,14 +11,12 @@
 #include <string>
 #include <string_view>
 
+#include "game/core/setting_declarations.h"
+
 class QTranslator;
 
 enum class TLanguage { Japanese, English };
 
-// The settings key in "拡張設定" and its values.
-inline constexpr char kLanguageKey[] = "言語";
-inline constexpr char kJapaneseCode[] = "ja";
-inline constexpr char kEnglishCode[] = "en";
 // The compiled English translation, beside the data folders.
 inline constexpr char kGameTranslationFile[] = "translations\\pluvionaut_en.qm";
 

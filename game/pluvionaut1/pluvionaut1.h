@@ -151,8 +151,6 @@ class TForm1 : public QMainWindow {
   // A song chosen from the recent songs or the records window: opened as
   // the Open dialog opens it (the game stops first).
   void OpenRecordedSong(const QString& fileName);
-  // The key of the judgement offset in 拡張設定 (0 ms when absent).
-  static constexpr char kOffsetKey[] = "オフセット";
 
   // Completed games: the sequencer's count, or, without a sequencer, the
   // count read from the settings file at creation.

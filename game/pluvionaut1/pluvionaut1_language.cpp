@@ -14,7 +14,7 @@
 
 void TForm1::InstallLanguage() {
   m_language = std::make_unique<TGameLanguage>();
-  m_language->SetLanguage(LanguageFromCode(m_extendedSettings->String(kLanguageKey, kJapaneseCode)));
+  m_language->SetLanguage(LanguageFromCode(m_extendedSettings->String(kLanguageSetting)));
 }
 
 void TForm1::BuildLanguageMenu() {

@@ -17,12 +17,6 @@
 #include "platform/ui/message_window.h"
 #include "records/records_database.h"
 
-namespace {
-// The offset another part of the game may keep; any sensible value fits.
-constexpr int kMinOffsetMs = -100000;
-constexpr int kMaxOffsetMs = 100000;
-}  // namespace
-
 void TForm1::CreateRecords() {
   m_recorder = std::make_unique<TGameRecorder>(TRecordsDatabase::PathBesideSettings(SettingsFilePath()));
   m_recordsMenu = std::make_unique<TRecordsMenu>(
@@ -45,7 +39,8 @@ void TForm1::BeginRecordedGame(const TGameOptions& options) {
   // the one about to begin.
   ProcessPostedMessages();
   TGameOptions withOffset = options;
-  withOffset.OffsetMs = m_extendedSettings->Integer(kOffsetKey, 0, kMinOffsetMs, kMaxOffsetMs);
+  // The offset the game plays with, read at Play.
+  withOffset.OffsetMs = m_offsetMs;
   if (m_ownPlayer) withOffset.MusicSpeed = m_ownPlayer->PlaySpeed.load(std::memory_order_relaxed);
   const int endTime = m_player != nullptr ? m_player->EndTime() : 0;
   m_bestBeforeGame = m_recorder->BeginGame(withOffset, endTime);

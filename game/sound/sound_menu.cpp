@@ -53,13 +53,13 @@ const std::vector<int>& TSoundMenu::VolumeSteps() {
 
 void TSoundMenu::ApplyStartupSettings(const TExtendedSettings& settings) {
   TAudioEngineOptions options = TAudioEngine::GlobalOptions();
-  const std::string soundFont = settings.String(kSoundFontKey);
+  const std::string soundFont = settings.String(kSoundFontSetting);
   if (!soundFont.empty()) {
     // A file that does not load is skipped: the usual ones follow it.
     std::erase(options.soundFontPaths, soundFont);
     options.soundFontPaths.insert(options.soundFontPaths.begin(), soundFont);
   }
-  options.outputDeviceName = settings.String(kAudioOutputKey);
+  options.outputDeviceName = settings.String(kAudioOutputSetting);
   TAudioEngine::SetGlobalOptions(std::move(options));
 }
 
@@ -106,9 +106,8 @@ void TSoundMenu::BuildVolumeMenu(QMenu* parent, bool music) {
                                            QStringLiteral("曲の音量を変えられるよ。"))
                          : menu.AddSubmenu(parent, "VoiceVolume", QStringLiteral("ボイスの音量"),
                                            QStringLiteral("私の声の大きさを変えられるよ。"));
-  const char* key = music ? kMusicVolumeKey : kVoiceVolumeKey;
   // A value out of range or unreadable gives the full volume.
-  const int percent = m_settings.Integer(key, kFullVolumePercent, 0, kFullVolumePercent);
+  const int percent = m_settings.Integer(music ? kMusicVolumeSetting : kVoiceVolumeSetting);
   QActionGroup* group = menu.NewRadioGroup();
   for (size_t i = 0; i < VolumeSteps().size(); ++i) {
     const int step = VolumeSteps()[i];
@@ -283,7 +282,7 @@ void TSoundMenu::ChooseMidiOutput(const std::string& name) {
 }
 
 void TSoundMenu::ApplyMidiOutputAtStart() {
-  const std::string name = m_settings.String(kMidiOutputKey);
+  const std::string name = m_settings.String(kMidiOutputSetting);
   if (name.empty()) return;
   const int device = MidiOutDeviceIdByName(name);
   if (device >= 0 && UsePlayDevice(device)) {
@@ -322,7 +321,7 @@ void TSoundMenu::BuildAudioOutputMenu(QMenu* parent) {
   m_audioMenu->addSeparator();
   // The devices are asked for when the menu opens: probing them takes a moment.
   connect(m_audioMenu, &QMenu::aboutToShow, this, [this] { RefreshAudioOutputs(); });
-  const std::string chosen = m_settings.String(kAudioOutputKey);
+  const std::string chosen = m_settings.String(kAudioOutputSetting);
   if (!chosen.empty() && !TAudioEngine::Global().OutputFellBack()) {
     if (QAction* item = AddDeviceItem(m_audioMenu, m_audioGroup, "AudioOutput", m_audioItems, FromUtf8(chosen),
                                       FromUtf8(chosen), QString::fromUtf8(Translatable("この機械から音を出すよ。")))) {
@@ -353,7 +352,7 @@ void TSoundMenu::WatchOutput() {
   TAudioEngine& engine = TAudioEngine::Global();
   // A new stream settles for a moment before it plays: not in the middle of a game.
   const bool mayReopen = !Playing() && !SoundFontLoading();
-  const auto reopen = [&] { return engine.ReopenOutput(m_settings.String(kAudioOutputKey)); };
+  const auto reopen = [&] { return engine.ReopenOutput(m_settings.String(kAudioOutputSetting)); };
   switch (m_reconnect.Watch(std::chrono::steady_clock::now(), engine.StreamLost(), mayReopen, reopen)) {
     case TOutputReconnect::TReport::None:
       break;

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "game/core/setting_declarations.h"
 #include "game/sound/output_reconnect.h"
 #include "game/sound/soundfont_swap.h"
 
@@ -26,15 +27,6 @@ class QMenu;
 class QWidget;
 class TExtendedSettings;
 class TMainMenu;
-
-// The keys of the section 拡張設定 (UTF-8).
-inline constexpr char kMusicVolumeKey[] = "音楽の音量";
-inline constexpr char kVoiceVolumeKey[] = "ボイスの音量";
-inline constexpr char kSoundFontKey[] = "サウンドフォント";
-inline constexpr char kMidiOutputKey[] = "MIDI出力";
-inline constexpr char kAudioOutputKey[] = "オーディオ出力";
-
-inline constexpr int kFullVolumePercent = 100;
 
 // What the window lends the sound menu.
 struct TSoundMenuHost {

@@ -4,17 +4,8 @@
 #pragma once
 
 #include "game/core/extended_settings.h"
-#include "game/core/offset_calibration.h"
 
-inline constexpr char kOffsetKey[] = "オフセット";
-inline constexpr char kPauseWhenInactiveKey[] = "非アクティブ時に一時停止";
-// The designed game plays on when the window goes to the background.
-inline constexpr bool kPauseWhenInactiveDefault = false;
+// A value outside -200..200 ms, or not a number, gives 0 ms.
+inline int ReadOffsetMs(const TExtendedSettings& settings) { return settings.Integer(kOffsetSetting); }
 
-inline int ReadOffsetMs(const TExtendedSettings& settings) {
-  return settings.Integer(kOffsetKey, kOffsetDefaultMs, kOffsetMinMs, kOffsetMaxMs);
-}
-
-inline bool ReadPauseWhenInactive(const TExtendedSettings& settings) {
-  return settings.Bool(kPauseWhenInactiveKey, kPauseWhenInactiveDefault);
-}
+inline bool ReadPauseWhenInactive(const TExtendedSettings& settings) { return settings.Bool(kPauseWhenInactiveSetting); }

@@ -57,10 +57,10 @@ TViewMenu::TViewMenu(TMainMenu& menu, TExtendedSettings& settings, QMainWindow* 
 
   // A value that is not one of the sizes leaves the designed x1.
   const TWindowScale scale =
-      ParseWindowScale(settings.String(kWindowScaleKey, WindowScaleValue(TWindowScale::X1))).value_or(TWindowScale::X1);
-  m_view->SetSmooth(settings.Bool(kSmoothScalingKey, false));
+      ParseWindowScale(settings.String(kWindowScaleSetting)).value_or(TWindowScale::X1);
+  m_view->SetSmooth(settings.Bool(kSmoothScalingSetting));
   m_view->SetScale(scale);
-  if (settings.Bool(kFullScreenKey, false)) m_view->SetFullScreen(true);
+  if (settings.Bool(kFullScreenSetting)) m_view->SetFullScreen(true);
   ShowState();
 }
 

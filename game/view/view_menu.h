@@ -9,6 +9,7 @@
 
 #include <memory>
 
+#include "game/core/setting_declarations.h"
 #include "game/view/view_geometry.h"
 
 class QAction;
@@ -18,10 +19,6 @@ class TExtendedSettings;
 class TMainMenu;
 class TWindowView;
 
-// Keys of the section 拡張設定.
-inline constexpr char kWindowScaleKey[] = "ウィンドウ倍率";
-inline constexpr char kFullScreenKey[] = "フルスクリーン";
-inline constexpr char kSmoothScalingKey[] = "なめらかに拡大";
 
 class TViewMenu {
  public:

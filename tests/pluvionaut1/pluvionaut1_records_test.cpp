@@ -24,6 +24,7 @@
 #include <memory>
 
 #include "game/play_records/game_recorder.h"
+#include "game/core/extended_settings.h"
 #include "game/menus/main_menu.h"
 #include "game/pluvionaut1/pluvionaut1.h"
 #include "game/app/qt_application.h"
@@ -34,6 +35,7 @@
 #include "game/app/tr.h"
 #include "platform/kernel/cp932.h"
 #include "platform/kernel/paths.h"
+#include "platform/kernel/profile.h"
 #include "platform/ui/application.h"
 #include "platform/winmm/recording_midi_out.h"
 #include "tests/support/qt_test_app.h"
@@ -247,6 +249,29 @@ TEST_F(FormRecordsTest, GamesBecomeRowsAndComeBackThroughTheMenuAndTheWindow) {
   EXPECT_EQ(m_form->windowTitle(), before);
   EXPECT_EQ(window->StatusLine()->text(), Tr("この曲のファイルが見つからないよ…。動かしちゃった？"));
   EXPECT_TRUE(m_boxes.Texts().filter(SwitchedOffBoxText()).isEmpty());
+}
+
+// A game's record holds the offset the game played with: a hand-edited value
+// outside the offset's range plays as 0 ms and is recorded so.
+TEST_F(FormRecordsTest, TheRecordHoldsTheOffsetTheGamePlayedWith) {
+  {
+    TIniFile ini(m_iniPath);
+    ASSERT_TRUE(ini.WriteString(TExtendedSettings::Section(), Utf8ToCp932(kOffsetKey), "500"));
+  }
+  CreateForm();
+  PlayWholeGame(320);
+  EXPECT_EQ(m_form->OffsetMs(), 0);
+  ASSERT_TRUE(m_form->ExtendedSettings().SetInteger(kOffsetKey, -37));
+  PlayWholeGame(320);
+  EXPECT_EQ(m_form->OffsetMs(), -37);
+
+  TRecordsDatabase records(m_dbPath);
+  const std::vector<TGameRecord> games =
+      records.GamesOfSong(*Sha256OfFile(TranslatePath(TForm1::kTutorialSongFile)));
+  ASSERT_EQ(games.size(), 2u);
+  // Newest first.
+  EXPECT_EQ(games[0].Options.OffsetMs, -37);
+  EXPECT_EQ(games[1].Options.OffsetMs, 0);
 }
 
 TEST_F(FormRecordsTest, AnEndStillQueuedWhenTheNextGameStartsIsRecordedAsItsOwnGame) {

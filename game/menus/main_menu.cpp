@@ -8,29 +8,12 @@
 #include <cstdio>
 
 #include "game/app/tr.h"
+#include "game/core/option_values.h"
 #include <stdexcept>
 
 namespace {
 
-struct TValueItem {
-  const char* Name;
-  const char* Caption;
-};
-
-// The value items of the radio groups, in menu order. The "1.0" item of each
-// is the default.
-constexpr TValueItem kRainSpeedValues[] = {
-    {"rainspeed025", "0.25"}, {"rainspeed05", "0.5"}, {"rainspeed10", "1.0"}, {"rainspeed20", "2.0"},
-    {"rainspeed30", "3.0"},   {"rainspeed40", "4.0"}, {"rainspeed50", "5.0"}, {"rainspeed60", "6.0"},
-};
-constexpr TValueItem kPlaySpeedValues[] = {
-    {"playspeed05", "0.5"}, {"playspeed10", "1.0"}, {"playspeed15", "1.5"}, {"playspeed20", "2.0"},
-};
-constexpr TValueItem kBarLengthValues[] = {
-    {"barlength05", "0.5"}, {"barlength10", "1.0"}, {"barlength20", "2.0"},
-    {"barlength30", "3.0"}, {"barlength40", "4.0"}, {"barlengthinfinity", "∞"},
-};
-constexpr const char* kDefaultValueCaption = "1.0";
+constexpr const char* kDefaultValueCaption = kDefaultValueText;
 
 QString RainSpeedHint(const QString& caption) {
   if (caption == kDefaultValueCaption) return QStringLiteral("通常の速さで雨が降ってくるよ。");
@@ -55,17 +38,31 @@ constexpr int kDrumChannel = 10;
 }  // namespace
 
 TMainMenu::TMainMenu(QMenuBar* bar) : m_bar(bar) {
+  BuildFileMenu(bar);
+  BuildPlayMenu(bar);
+  BuildOptionMenu(bar);
+  m_designBuilt = true;
+  BuildExtensionMenus(bar);
+  BuildUnlockTable();
+  ApplyVisibility(0);
+  ApplyPlayingState(false);
+}
+
+void TMainMenu::BuildFileMenu(QMenuBar* bar) {
   QMenu* file1 = AddSubmenu(bar, "File1", QStringLiteral("ファイル(&F)"));
   AddCommand(file1, "Open", QStringLiteral("MIDIファイルを開く(&O)..."),
              QStringLiteral("雨として降ってくる曲を選択できるよ。"));
   AddCommand(file1, "Exit1", QStringLiteral("終了(&X)"), QStringLiteral("えっ、帰るの？"));
+}
 
+void TMainMenu::BuildPlayMenu(QMenuBar* bar) {
   QMenu* p1 = AddSubmenu(bar, "P1", QStringLiteral("再生(&P)"));
   AddCommand(p1, "Play", QStringLiteral("再生(&P)"), QStringLiteral("ゲームを始めるよ。"));
   AddCommand(p1, "Stop", QStringLiteral("停止(&S)"), QStringLiteral("ゲームを中断するよ。"));
+}
 
+void TMainMenu::BuildOptionMenu(QMenuBar* bar) {
   QMenu* option = AddSubmenu(bar, "Option", QStringLiteral("オプション(&O)"));
-
   QMenu* n1 = AddSubmenu(option, "N1", QStringLiteral("ルフナボイス"),
                          QStringLiteral("私の声のON/OFFを変更できるよ。できればOFFにしてほしくないけど。"));
   QActionGroup* voice = NewRadioGroup();
@@ -74,12 +71,7 @@ TMainMenu::TMainMenu(QMenuBar* bar) : m_bar(bar) {
 
   QMenu* rainSpeed =
       AddSubmenu(option, "rainspeedOption", QStringLiteral("雨の落下スピード"), QStringLiteral("HI-SPEEDオプションだよ。"));
-  QActionGroup* rainSpeedGroup = NewRadioGroup();
-  for (const TValueItem& v : kRainSpeedValues) {
-    const QString caption = QString::fromUtf8(v.Caption);
-    m_rainSpeedItems.push_back(AddRadio(rainSpeed, rainSpeedGroup, v.Name, caption, RainSpeedHint(caption),
-                                        caption == kDefaultValueCaption));
-  }
+  AddValueGroup(rainSpeed, kRainSpeedValues, RainSpeedHint, m_rainSpeedItems);
 
   QMenu* rainEffect = AddSubmenu(option, "raineffectOption", QStringLiteral("雨の表示方法"),
                                  QStringLiteral("HIDDEN/SUDDENオプションだよ。"));
@@ -98,6 +90,26 @@ TMainMenu::TMainMenu(QMenuBar* bar) : m_bar(bar) {
   AddRadio(rainPosition, position, "SRANDOM", QStringLiteral("S-RANDOM"),
            QStringLiteral("雨が降ってくる位置が各水滴ごとにランダムになるよ。"), false);
 
+  BuildChannelMenu(option);
+  QMenu* playSpeed =
+      AddSubmenu(option, "playspeedOption", QStringLiteral("音楽の再生スピード"), QStringLiteral("曲の速さを変更できるよ。"));
+  AddValueGroup(playSpeed, kPlaySpeedValues, PlaySpeedHint, m_playSpeedItems);
+
+  QMenu* barLength = AddSubmenu(option, "barlengthOption", QStringLiteral("バーの長さ"),
+                                QStringLiteral("バーの長さを変更できるよ。ゲームバランスが壊れてしまうよ。"));
+  AddValueGroup(barLength, kBarLengthValues, BarLengthHint, m_barLengthItems);
+}
+
+void TMainMenu::AddValueGroup(QMenu* parent, std::span<const TOptionValue> values,
+                              QString (*hint)(const QString& caption), std::vector<QAction*>& items) {
+  QActionGroup* group = NewRadioGroup();
+  for (const TOptionValue& v : values) {
+    const QString caption = QString::fromUtf8(v.Caption);
+    items.push_back(AddRadio(parent, group, v.Item, caption, hint(caption), caption == kDefaultValueCaption));
+  }
+}
+
+void TMainMenu::BuildChannelMenu(QMenu* option) {
   QMenu* playCh = AddSubmenu(option, "playchOption", QStringLiteral("プレイするチャンネル"),
                              QStringLiteral("雨として降ってくるかどうかをチャンネルごとに決められるよ。"));
   AddCommand(playCh, "ALLON", QStringLiteral("ALL ON"),
@@ -116,35 +128,18 @@ TMainMenu::TMainMenu(QMenuBar* bar) : m_bar(bar) {
         QStringLiteral("チャンネル") + QString::fromLatin1(digits) + QStringLiteral("の音が雨として降ってくるよ。");
     m_channelItems.push_back(AddCheck(playCh, name, caption, hint, true));
   }
+}
 
-  QMenu* playSpeed =
-      AddSubmenu(option, "playspeedOption", QStringLiteral("音楽の再生スピード"), QStringLiteral("曲の速さを変更できるよ。"));
-  QActionGroup* playSpeedGroup = NewRadioGroup();
-  for (const TValueItem& v : kPlaySpeedValues) {
-    const QString caption = QString::fromUtf8(v.Caption);
-    m_playSpeedItems.push_back(AddRadio(playSpeed, playSpeedGroup, v.Name, caption, PlaySpeedHint(caption),
-                                        caption == kDefaultValueCaption));
-  }
-
-  QMenu* barLength = AddSubmenu(option, "barlengthOption", QStringLiteral("バーの長さ"),
-                                QStringLiteral("バーの長さを変更できるよ。ゲームバランスが壊れてしまうよ。"));
-  QActionGroup* barLengthGroup = NewRadioGroup();
-  for (const TValueItem& v : kBarLengthValues) {
-    const QString caption = QString::fromUtf8(v.Caption);
-    m_barLengthItems.push_back(AddRadio(barLength, barLengthGroup, v.Name, caption, BarLengthHint(caption),
-                                        caption == kDefaultValueCaption));
-  }
-
-  m_designBuilt = true;
+void TMainMenu::BuildExtensionMenus(QMenuBar* bar) {
   m_soundMenu = AddSubmenu(bar, "Sound", QStringLiteral("サウンド(&S)"));
   m_viewMenu = AddSubmenu(bar, "View", QStringLiteral("表示(&V)"));
+}
 
+void TMainMenu::BuildUnlockTable() {
   m_open = Item("Open");
   m_option = Item("Option");
   m_stop = Item("Stop");
   for (const TUnlock& unlock : kUnlocks) m_unlockables.push_back({Item(unlock.MenuItem), unlock.PlayCount});
-  ApplyVisibility(0);
-  ApplyPlayingState(false);
 }
 
 namespace {

@@ -6,11 +6,13 @@
 
 #include <QString>
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "game/core/option_values.h"
 #include "game/core/system_data.h"
 
 class QAction;
@@ -94,6 +96,18 @@ class TMainMenu {
   void Retranslate();
 
  private:
+  // The designed menus, in menu-bar order, then the menus beyond them and
+  // the items that appear with the play count.
+  void BuildFileMenu(QMenuBar* bar);
+  void BuildPlayMenu(QMenuBar* bar);
+  void BuildOptionMenu(QMenuBar* bar);
+  void BuildChannelMenu(QMenu* option);
+  // The radio items of a group of option values, with their hints.
+  void AddValueGroup(QMenu* parent, std::span<const TOptionValue> values, QString (*hint)(const QString& caption),
+                     std::vector<QAction*>& items);
+  void BuildExtensionMenus(QMenuBar* bar);
+  void BuildUnlockTable();
+
   QMenuBar* m_bar = nullptr;
   QMenu* m_soundMenu = nullptr;
   QMenu* m_viewMenu = nullptr;

@@ -7,28 +7,54 @@
 #include <array>
 #include <optional>
 
+#include "game/core/lanes.h"
+#include "game/core/option_values.h"
 #include "game/menus/main_menu.h"
 
-inline constexpr int kLaneCount = 128;
-inline constexpr int kBaseRainSpeed = 100;          // pixels per quarter note at option 1.0
-inline constexpr int kBaseBarHalfWidth = 15;        // pixels at option 1.0
-inline constexpr int kInfiniteBarHalfWidth = 2147483646;
-
-enum class TLaneMode { Normal, Mirror, NRandom, SRandom };
-
 using TChannelFlags = std::array<bool, kChannelCount>;
-using TLanePermutation = std::array<int, kLaneCount>;
 
 // Music speed factor of the checked playspeed item; empty when none is
 // checked (the sequencer keeps its speed).
 std::optional<double> MusicSpeedOption(const TMainMenu& menu);
 
-// Pixels per quarter note: 100, divided or multiplied by the checked
-// rainspeed item; 100 when none is checked.
+// Pixels per quarter note: 100 times the checked rainspeed item's factor;
+// 100 when none is checked.
 int RainSpeedOption(const TMainMenu& menu);
 
-// Half length of the bar in pixels: 15, halved (integer division) or
-// multiplied by the checked barlength item; the infinite bar is
+// Half length of the bar in pixels: 15 times the checked barlength item's
+// factor (whole pixels: the halved bar is 7); the infinite bar is
+// 2147483646; 15 when none is checked.
+int BarHalfWidthOption(const TMainMenu& menu);
+
+// Entry c - 1 set when playch<c> is checked.
+TChannelFlags RainChannelsOption(const TMainMenu& menu);
+
+// MIRROR before RANDOM before S-RANDOM; NORMAL (or none) gives Normal.
+TLaneMode LaneModeOption(const TMainMenu& menu);
+
+// ALL ON / ALL OFF channel commands. Main thread only (the menus are Qt
+// objects); the lane functions draw from the application's generator.
+#pragma once
+
+#include <array>
+#include <optional>
+
+#include "game/core/lanes.h"
+#include "game/core/option_values.h"
+#include "game/menus/main_menu.h"
+
+using TChannelFlags = std::array<bool, kChannelCount>;
+
+// Music speed factor of the checked playspeed item; empty when none is
+// checked (the sequencer keeps its speed).
+std::optional<double> MusicSpeedOption(const TMainMenu& menu);
+
+// Pixels per quarter note: 100 times the checked rainspeed item's factor;
+// 100 when none is checked.
+int RainSpeedOption(const TMainMenu& menu);
+
+// Half length of the bar in pixels: 15 times the checked barlength item's
+// factor (whole pixels: the halved bar is 7); the infinite bar is
 // 2147483646; 15 when none is checked.
 int BarHalfWidthOption(const TMainMenu& menu);
 

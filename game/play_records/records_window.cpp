@@ -16,6 +16,7 @@
 
 #include "game/play_records/game_recorder.h"
 #include "game/app/tr.h"
+#include "game/core/option_values.h"
 #include "game/core/translatable.h"
 
 namespace {
@@ -24,9 +25,6 @@ constexpr int kWindowWidth = 760;
 constexpr int kWindowHeight = 560;
 constexpr int kPercentDecimals = 1;
 constexpr int kRowsMeasuredForWidth = 50;
-constexpr int kBaseRainSpeed = 100;      // pixels per quarter note at option 1.0
-constexpr int kBaseBarHalfWidth = 15;    // pixels at option 1.0
-constexpr int kInfiniteBarHalfWidth = 2147483646;
 constexpr double kNormalSpeed = 1.0;
 
 // Header texts (source texts for Tr), in column order.
@@ -225,10 +223,11 @@ QString TRecordsWindow::OptionsText(const TGameOptions& options) {
   if (options.BarHalfWidth == kInfiniteBarHalfWidth) {
     parts << QStringLiteral("BAR ∞");
   } else if (options.BarHalfWidth != kBaseBarHalfWidth) {
-    // 7 is the halved bar (integer division of 15).
-    const double factor = options.BarHalfWidth * 2 < kBaseBarHalfWidth
-                              ? 0.5
-                              : static_cast<double>(options.BarHalfWidth) / kBaseBarHalfWidth;
+    // The bar's option, found by the half length it gives (the halved bar is 7).
+    double factor = static_cast<double>(options.BarHalfWidth) / kBaseBarHalfWidth;
+    for (const TOptionValue& value : kBarLengthValues) {
+      if (BarHalfWidthFor(value.Factor) == options.BarHalfWidth) factor = value.Factor;
+    }
     parts << QStringLiteral("BAR ") + FactorText(factor);
   }
   if (options.OffsetMs != 0) parts << QStringLiteral("OFFSET %1ms").arg(options.OffsetMs);

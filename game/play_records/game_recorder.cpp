@@ -2,15 +2,14 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <utility>
 
-#include "game/app/tr.h"
 #include "game/core/translatable.h"
-#include "platform/kernel/cp932.h"
-#include "platform/ui/application.h"
 #include "records/records_database.h"
 #include "records/sha256.h"
 
-TGameRecorder::TGameRecorder(const std::string& databasePath) : m_databasePath(databasePath) {
+TGameRecorder::TGameRecorder(const std::string& databasePath, std::function<void()> switchedOff)
+    : m_databasePath(databasePath), m_switchedOff(std::move(switchedOff)) {
   try {
     m_database = std::make_unique<TRecordsDatabase>(databasePath);
   } catch (const std::exception& error) {
@@ -33,8 +32,7 @@ void TGameRecorder::SwitchOff(const std::string& reason) {
   if (!wasOn) return;
   m_failure = reason.empty() ? std::string("unknown failure") : reason;
   std::fprintf(stderr, "Recording is off: %s\n", m_failure.c_str());
-  Application().ShowMessageBox(Utf8ToCp932(Tr(SwitchedOffText()).toStdString()),
-                               Utf8ToCp932(Tr(SwitchedOffCaption()).toStdString()), MB_OK | MB_ICONWARNING);
+  if (m_switchedOff) m_switchedOff();
 }
 
 void TGameRecorder::SetSong(const std::string& path, const std::string& title, bool tutorial) {

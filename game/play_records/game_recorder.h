@@ -3,10 +3,12 @@
 // finished game when the sequencer hands it over, and serves the queries of
 // the recent-songs menu and the records window. When the database cannot
 // be opened or a write fails, recording switches off for the rest of the
-// session with one message box; the game goes on untouched. Main thread
-// only; it owns its database connection.
+// session and says so once through its switched-off callback (the window
+// shows the box); the game goes on untouched. Main thread only; it owns its
+// database connection.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,9 +23,10 @@ class TGameRecorder {
   // How many songs the recent-songs menu lists.
   static constexpr size_t kRecentSongCount = 8;
 
-  // Opens (or creates) the records at databasePath. A failure is reported
-  // at once (the box) and leaves recording off.
-  explicit TGameRecorder(const std::string& databasePath);
+  // Opens (or creates) the records at databasePath. A failure leaves
+  // recording off and is reported at once: switchedOff runs once, when
+  // recording switches off, whenever that is.
+  explicit TGameRecorder(const std::string& databasePath, std::function<void()> switchedOff = {});
   ~TGameRecorder();
   TGameRecorder(const TGameRecorder&) = delete;
   TGameRecorder& operator=(const TGameRecorder&) = delete;
@@ -53,7 +56,7 @@ class TGameRecorder {
   std::vector<TSongSummary> Songs();
   std::vector<TGameRecord> GamesOfSong(const std::string& songSha256);
 
-  // The box shown when recording switches off (source text for Tr).
+  // The box the window shows when recording switches off (source texts for Tr).
   static const char* SwitchedOffText();
   static const char* SwitchedOffCaption();
 
@@ -62,6 +65,7 @@ class TGameRecorder {
   void SwitchOff(const std::string& reason);
 
   std::string m_databasePath;
+  std::function<void()> m_switchedOff;
   std::unique_ptr<TRecordsDatabase> m_database;
   std::string m_failure;
   TGameRecord m_song;                  // identity, path, names of the loaded song

@@ -8,17 +8,24 @@
 #include "game/core/extended_settings.h"
 #include "game/play_records/game_recorder.h"
 #include "game/pluvionaut1/open_song.h"
+#include "game/app/tr.h"
 #include "game/pluvionaut1/pluvionaut1.h"
 #include "game/play_records/records_menu.h"
 #include "game/play_records/records_window.h"
 #include "game/sequencer/midi_play_v.h"
 #include "game/sequencer/window_player.h"
+#include "platform/kernel/cp932.h"
 #include "platform/kernel/paths.h"
+#include "platform/ui/application.h"
 #include "platform/ui/message_window.h"
 #include "records/records_database.h"
 
 void TForm1::CreateRecords() {
-  m_recorder = std::make_unique<TGameRecorder>(TRecordsDatabase::PathBesideSettings(SettingsFilePath()));
+  m_recorder = std::make_unique<TGameRecorder>(TRecordsDatabase::PathBesideSettings(SettingsFilePath()), [] {
+    Application().ShowMessageBox(Utf8ToCp932(Tr(TGameRecorder::SwitchedOffText()).toStdString()),
+                                 Utf8ToCp932(Tr(TGameRecorder::SwitchedOffCaption()).toStdString()),
+                                 MB_OK | MB_ICONWARNING);
+  });
   m_recordsMenu = std::make_unique<TRecordsMenu>(
       *m_menu, *m_recorder, [this](const QString& path) { OpenRecordedSong(path); }, [this] { ShowRecordsWindow(); });
   if (m_ownPlayer) {

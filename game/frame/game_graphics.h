@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "game/core/play_field_size.h"
 #include "gfx/texture.h"
 #include "gfx/vextral.h"
 #include "platform/ui/owner_window.h"
@@ -17,8 +18,8 @@
 
 class TGameGraphics {
  public:
-  static constexpr int kClientWidth = 640;
-  static constexpr int kClientHeight = 480;
+  static constexpr int kClientWidth = kPlayFieldWidth;
+  static constexpr int kClientHeight = kPlayFieldHeight;
   static constexpr int kResultLineHeight = 100;  // Good and Bad lines
   static constexpr int kScriptLineHeight = 50;   // tutorial and scenario lines
   static constexpr int kRecordLineHeight = 40;   // max combo, best and new-record lines

@@ -9,7 +9,7 @@
 #include "records/sha256.h"
 
 TGameRecorder::TGameRecorder(const std::string& databasePath, std::function<void()> switchedOff)
-    : m_databasePath(databasePath), m_switchedOff(std::move(switchedOff)) {
+    : m_switchedOff(std::move(switchedOff)) {
   try {
     m_database = std::make_unique<TRecordsDatabase>(databasePath);
   } catch (const std::exception& error) {

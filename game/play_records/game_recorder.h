@@ -32,9 +32,6 @@ class TGameRecorder {
   TGameRecorder& operator=(const TGameRecorder&) = delete;
 
   bool Recording() const { return m_database != nullptr; }
-  const std::string& DatabasePath() const { return m_databasePath; }
-  // The reason recording went off, empty while it is on.
-  const std::string& FailureText() const { return m_failure; }
 
   // The song now loaded: its file (read again for its identity), the
   // trimmed title (UTF-8). tutorial marks the tutorial song, which is kept
@@ -64,7 +61,6 @@ class TGameRecorder {
   // Closes the records and says so once.
   void SwitchOff(const std::string& reason);
 
-  std::string m_databasePath;
   std::function<void()> m_switchedOff;
   std::unique_ptr<TRecordsDatabase> m_database;
   std::string m_failure;

@@ -150,9 +150,9 @@ void TForm1::FormCreate(int playDevice) {
     // The play count moves to the sequencer, which reads it when created.
     const TIniFile ini(SettingsFilePath());
     m_playCount = ReadPlayCount(ini);
+    // VoiceOFF ends up the opposite of VoiceON.
     ReadOptionSettings(*m_menu, ini);
   }
-  m_menu->SetChecked("VoiceOFF", !m_menu->Checked("VoiceON"));
   Randomize();
   const std::string greeting = GreetingVoice(m_menu->Checked("VoiceON"), PlayCount());
   if (!greeting.empty()) PlayVoiceLine(greeting);

@@ -108,7 +108,6 @@ class TForm1 : public QMainWindow {
   void TimingCalibrationClick();
   // The timing offset of the game last started (ms, from the settings at Play).
   int OffsetMs() const { return m_offsetMs; }
-  const TTimingMenu& TimingMenu() const { return m_timingMenu; }
   // One frame of the game; done := False when it drew.
   void ApplicationEvents1Idle(void* Sender, bool& Done);
   void FramerateTimerTimer();
@@ -132,7 +131,6 @@ class TForm1 : public QMainWindow {
   // The sequencer the handlers drive: Player's adapter unless another one
   // is attached (not owned; nullptr detaches).
   void SetPlayer(TWindowPlayer* player) { m_player = player; }
-  TWindowPlayer* WindowPlayer() const { return m_player; }
   // The window's own sequencer (null only when it could not be created).
   TMidiPlayV* Player() const { return m_ownPlayer.get(); }
   // The device wrapper, scene, textures and text writer, and the drawing of
@@ -184,12 +182,12 @@ class TForm1 : public QMainWindow {
   bool OwnDialogActive() const;
   void CreatePlayer(int playDevice);
   void LoadTutorial();
-  // True when the window may close now; false while the farewell plays (the
-  // window closes by itself at its end).
   void InstallLanguage();
   void BuildLanguageMenu();
   // The tutorial and scenario scripts of the current language.
   void LoadScripts();
+  // True when the window may close now; false while the farewell plays (the
+  // window closes by itself at its end).
   bool FormCloseQuery();
   void FarewellEnded();
   void FormClose();

@@ -8,10 +8,11 @@
 #include <cmath>
 #include <cstdio>
 
+#include "game/core/play_field_size.h"
+
 namespace {
 
 constexpr std::array<int, kStatusPanelCount> kPanelWidths = {330, 40, 70, 70, 60, 60};
-constexpr int kStatusBarDesignWidth = 640;  // pixels of the unscaled window
 constexpr int kPanelGap = 2;        // pixels between two panels' bevels
 constexpr int kTextMargin = 2;      // pixels between a bevel and its text
 // The IPA face that stands in for the designed one runs wider than it; a
@@ -80,7 +81,7 @@ void TStatusBar::paintEvent(QPaintEvent*) {
   // The panels are laid out on the designed 640 x 19 bar; a larger window
   // shows the same bar magnified, bevels and texts alike.
   painter.fillRect(rect(), palette().color(QPalette::Window));
-  painter.scale(static_cast<double>(width()) / kStatusBarDesignWidth, static_cast<double>(height()) / kStatusBarHeight);
+  painter.scale(static_cast<double>(width()) / kPlayFieldWidth, static_cast<double>(height()) / kStatusBarHeight);
   const QPalette& pal = palette();
   const int designHeight = kStatusBarHeight;
   int left = 0;

@@ -44,6 +44,11 @@ const TVolumeTexts kVolumeTexts[] = {
     {"0%", "曲の音を消すよ。ちょっとさびしいね。", "私の声を消すよ。できれば聞いてほしいけど。"},
 };
 
+// The status line when the chosen MIDI output cannot be opened.
+QString MidiOutputUnusableText(const std::string& name) {
+  return Tr("MIDI出力「%1」が使えないから、内蔵シンセサイザーで鳴らすね。").arg(FromUtf8(name));
+}
+
 }  // namespace
 
 const std::vector<int>& TSoundMenu::VolumeSteps() {
@@ -272,7 +277,7 @@ void TSoundMenu::ChooseMidiOutput(const std::string& name) {
   if (!name.empty() && (device < 0 || !UsePlayDevice(device))) {
     UsePlayDevice(kMidiMapperDevice);
     m_midiOutput.clear();
-    ShowStatusLine(Tr("MIDI出力「%1」が使えないから、内蔵シンセサイザーで鳴らすね。").arg(FromUtf8(name)));
+    ShowStatusLine(MidiOutputUnusableText(name));
   } else {
     if (name.empty()) UsePlayDevice(kMidiMapperDevice);
     m_midiOutput = name;
@@ -290,7 +295,7 @@ void TSoundMenu::ApplyMidiOutputAtStart() {
   } else {
     // The setting stays: the port may be there again next time.
     UsePlayDevice(kMidiMapperDevice);
-    ShowStatusLine(Tr("MIDI出力「%1」が使えないから、内蔵シンセサイザーで鳴らすね。").arg(FromUtf8(name)));
+    ShowStatusLine(MidiOutputUnusableText(name));
   }
   CheckByData(m_midiGroup, FromUtf8(m_midiOutput));
 }

@@ -13,7 +13,7 @@
 
 TDrawArea::TDrawArea(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("DrawArea"));
-  setFixedSize(kClientWidth, kClientHeight);
+  setFixedSize(kPlayFieldWidth, kPlayFieldHeight);
   QPalette pal = palette();
   pal.setColor(QPalette::Window, Qt::white);
   setPalette(pal);

@@ -9,13 +9,11 @@
 #include <QRegion>
 #include <QWidget>
 
+#include "game/core/play_field_size.h"
 #include "game/view/picture_scaler.h"
 #include "platform/d3d9/present_target.h"
 
 class QPainter;
-
-inline constexpr int kClientWidth = 640;
-inline constexpr int kClientHeight = 480;
 
 class TDrawArea : public QWidget, public IPresentTarget {
  public:
@@ -57,7 +55,7 @@ class TDrawArea : public QWidget, public IPresentTarget {
   bool DrawIntoBackingStore(QPainter& painter, const QRect& picture, const QRegion& dirty);
 
   QImage m_frame;
-  QSize m_clientSize{kClientWidth, kClientHeight};
+  QSize m_clientSize{kPlayFieldWidth, kPlayFieldHeight};
   bool m_smooth = false;
   TPictureScaler m_scaler;
   QWidget* m_overlay = nullptr;

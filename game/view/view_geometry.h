@@ -4,6 +4,8 @@
 // scaled picture to a play-field pixel. Plain arithmetic; any thread.
 #pragma once
 
+#include "game/core/play_field_size.h"
+
 #include <QRect>
 #include <QSize>
 
@@ -12,8 +14,8 @@
 #include <string_view>
 
 // The designed picture: every coordinate of the game lies in it.
-inline constexpr int kPictureWidth = 640;
-inline constexpr int kPictureHeight = 480;
+inline constexpr int kPictureWidth = kPlayFieldWidth;
+inline constexpr int kPictureHeight = kPlayFieldHeight;
 
 enum class TWindowScale { X1, X2, X3, Fit };
 

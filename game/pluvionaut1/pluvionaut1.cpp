@@ -170,15 +170,14 @@ void TForm1::CreatePlayer(int playDevice) {
   m_ownPlayer->OpenPorts();
 }
 
-bool TForm1::UsePlayDevice(int deviceId) {
-  return m_ownPlayer != nullptr && ::UsePlayDevice(*m_ownPlayer, deviceId);
-}
+bool TForm1::UsePlayDevice(int deviceId) { return m_player != nullptr && m_player->UsePlayDevice(deviceId); }
 
 void TForm1::LoadTutorial() {
   LoadScripts();
   try {
-    m_ownPlayer->LoadFromFile(TranslatePath(kTutorialSongFile));
-    m_ownPlayer->Seek(0);
+    if (m_player == nullptr) throw std::runtime_error("no sequencer to load the tutorial song into");
+    m_player->LoadFromFile(TranslatePath(kTutorialSongFile));
+    m_player->Seek(0);
     RecordSong(TranslatePath(kTutorialSongFile), true);
   } catch (const std::exception& error) {
     // Without the tutorial song there is nothing to play until a file is

@@ -9,7 +9,6 @@
 #include "game/frame/play_field.h"
 #include "game/play_records/game_recorder.h"
 #include "game/play_records/records_menu.h"
-#include "game/sequencer/midi_play_v.h"
 #include "game/pluvionaut1/pluvionaut1.h"
 #include "game/pluvionaut1/status_bar.h"
 #include "game/sequencer/window_player.h"
@@ -45,7 +44,7 @@ bool TForm1::OwnDialogActive() const {
 }
 
 bool TForm1::DrawFrame() {
-  if (!m_playField || !m_ownPlayer) return false;
+  if (!m_playField || m_player == nullptr) return false;
   TPlayField& field = *m_playField;
   // The window's state goes in; the first live event comes back, as the
   // frame advances it.
@@ -66,17 +65,11 @@ bool TForm1::DrawFrame() {
     input.BestGood = m_bestBeforeGame->BestGood;
     input.BestBad = m_bestBeforeGame->BestBad;
   }
-  input.Pause = m_ownPlayer->PauseState.load(std::memory_order_relaxed);
+  input.Pause = m_player->PauseState();
   // The offset is real time; the drawing moves in song time, and makes up
   // for the age of the last step while the song clock runs.
-  double msSinceStep = 0.0;
-  if (input.Pause == TPauseState::None && m_ownPlayer->Timer.Enabled.load()) {
-    const int64_t nowNs = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                              std::chrono::steady_clock::now().time_since_epoch()).count();
-    msSinceStep = static_cast<double>(nowNs - m_ownPlayer->StepMomentNs.load(std::memory_order_relaxed)) / 1e6;
-  }
-  input.OffsetSongMs = FrameOffsetSongMs(m_offsetMs, msSinceStep, m_ownPlayer->PlaySpeed.load());
-  const bool drawn = field.Frame(*m_ownPlayer, input);
+  input.OffsetSongMs = FrameOffsetSongMs(m_offsetMs, m_player->MsSinceStep(), m_player->PlaySpeed());
+  const bool drawn = field.Frame(m_player->Song(), input);
   FirstLiveEvent = field.FirstLiveEvent;
   return drawn;
 }

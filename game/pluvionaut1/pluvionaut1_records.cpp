@@ -12,7 +12,6 @@
 #include "game/pluvionaut1/pluvionaut1.h"
 #include "game/play_records/records_menu.h"
 #include "game/play_records/records_window.h"
-#include "game/sequencer/midi_play_v.h"
 #include "game/sequencer/window_player.h"
 #include "platform/kernel/cp932.h"
 #include "platform/kernel/paths.h"
@@ -28,10 +27,8 @@ void TForm1::CreateRecords() {
   });
   m_recordsMenu = std::make_unique<TRecordsMenu>(
       *m_menu, *m_recorder, [this](const QString& path) { OpenRecordedSong(path); }, [this] { ShowRecordsWindow(); });
-  if (m_ownPlayer) {
-    m_ownPlayer->OnGameEnd = [this](const TMidiPlayV::TGameEnd& game) {
-      GameEnded(game.GoodCount, game.BadCount, game.MaxCombo);
-    };
+  if (m_player != nullptr) {
+    m_player->SetGameEndHandler([this](int good, int bad, int maxCombo) { GameEnded(good, bad, maxCombo); });
   }
 }
 
@@ -48,7 +45,7 @@ void TForm1::BeginRecordedGame(const TGameOptions& options) {
   TGameOptions withOffset = options;
   // The offset the game plays with, read at Play.
   withOffset.OffsetMs = m_offsetMs;
-  if (m_ownPlayer) withOffset.MusicSpeed = m_ownPlayer->PlaySpeed.load(std::memory_order_relaxed);
+  if (m_player != nullptr) withOffset.MusicSpeed = m_player->PlaySpeed();
   const int endTime = m_player != nullptr ? m_player->EndTime() : 0;
   m_bestBeforeGame = m_recorder->BeginGame(withOffset, endTime);
 }

@@ -5,7 +5,6 @@
 #include "game/timing/timing_dialog.h"
 #include "game/core/extended_settings.h"
 #include "game/pluvionaut1/pluvionaut1.h"
-#include "game/sequencer/midi_play_v.h"
 #include "game/timing/timing_settings.h"
 #include "game/sequencer/window_player.h"
 
@@ -37,10 +36,7 @@ void TForm1::PauseWhenInactive() {
 
 void TForm1::TimingCalibrationClick() {
   if (Playing()) return;
-  HMIDIOUT output = nullptr;
-  if (m_ownPlayer && m_ownPlayer->PortsOpen && m_ownPlayer->OpenHandles.Count() > 0) {
-    output = ValueToHandle(m_ownPlayer->OpenHandles.Values(0));
-  }
+  const HMIDIOUT output = m_player != nullptr ? m_player->OutputHandle() : nullptr;
   TTimingDialog dialog(this, output, *m_extendedSettings);
   dialog.exec();
 }

@@ -1,5 +1,9 @@
 #include "game/sequencer/sequencer_player.h"
 
+#include <chrono>
+#include <utility>
+
+#include "game/sequencer/play_device.h"
 #include "midi/event_item.h"
 
 bool TSequencerPlayer::Playing() const { return m_player.Playing.load(std::memory_order_relaxed); }
@@ -55,3 +59,32 @@ bool TSequencerPlayer::Pause() { return m_player.Pause(); }
 bool TSequencerPlayer::Resume() { return m_player.Resume(); }
 
 TPauseState TSequencerPlayer::PauseState() const { return m_player.PauseState.load(std::memory_order_relaxed); }
+
+double TSequencerPlayer::PlaySpeed() const { return m_player.PlaySpeed.load(std::memory_order_relaxed); }
+
+double TSequencerPlayer::MsSinceStep() const {
+  if (m_player.PauseState.load(std::memory_order_relaxed) != TPauseState::None || !m_player.Timer.Enabled.load()) {
+    return 0.0;
+  }
+  const int64_t nowNs =
+      std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch()).count();
+  constexpr double kNsPerMs = 1e6;
+  return static_cast<double>(nowNs - m_player.StepMomentNs.load(std::memory_order_relaxed)) / kNsPerMs;
+}
+
+HMIDIOUT TSequencerPlayer::OutputHandle() const {
+  if (!m_player.PortsOpen || m_player.OpenHandles.Count() <= 0) return nullptr;
+  return ValueToHandle(m_player.OpenHandles.Values(0));
+}
+
+bool TSequencerPlayer::UsePlayDevice(int deviceId) { return ::UsePlayDevice(m_player, deviceId); }
+
+void TSequencerPlayer::SetGameEndHandler(TGameEndHandler handler) {
+  if (!handler) {
+    m_player.OnGameEnd = nullptr;
+    return;
+  }
+  m_player.OnGameEnd = [handler = std::move(handler)](const TMidiPlayV::TGameEnd& game) {
+    handler(game.GoodCount, game.BadCount, game.MaxCombo);
+  };
+}

@@ -33,6 +33,12 @@ class TSequencerPlayer : public TWindowPlayer {
   bool Pause() override;
   bool Resume() override;
   TPauseState PauseState() const override;
+  const TMidiSong& Song() const override { return m_player; }
+  double PlaySpeed() const override;
+  double MsSinceStep() const override;
+  HMIDIOUT OutputHandle() const override;
+  bool UsePlayDevice(int deviceId) override;
+  void SetGameEndHandler(TGameEndHandler handler) override;
 
  private:
   TMidiPlayV& m_player;

@@ -1,5 +1,6 @@
 // What the main window asks of the sequencer: the state the frame loop shows
-// and the operations of Open, Play and Stop. The sequencer (or an adapter
+// and draws, and the operations of Open, Play, Stop, pause, the play device
+// and the calibration; the window uses the sequencer through nothing else. The sequencer (or an adapter
 // over it) implements it; the window does not own it. The read-outs may be
 // called while the timer thread plays (each is one atomic value); everything
 // else only on the main thread while the sequencer's timer is stopped.
@@ -10,6 +11,9 @@
 #include <string>
 
 #include "game/sequencer/pause_state.h"
+#include "platform/winmm/mmsystem.h"
+
+class TMidiSong;
 
 class TWindowPlayer {
  public:
@@ -47,4 +51,20 @@ class TWindowPlayer {
   virtual bool Pause() { return false; }
   virtual bool Resume() { return false; }
   virtual TPauseState PauseState() const { return TPauseState::None; }
+
+  // The song the frame loop draws (an empty one unless the player has its own).
+  virtual const TMidiSong& Song() const;
+  // The music speed in force.
+  virtual double PlaySpeed() const { return 1.0; }
+  // Milliseconds since the song clock last stepped while it runs; 0 while it
+  // stands (stopped or paused). The frame makes up for that age.
+  virtual double MsSinceStep() const { return 0.0; }
+  // The open MIDI output the game plays on; null when none is open.
+  virtual HMIDIOUT OutputHandle() const { return nullptr; }
+  // Puts deviceId (kMidiMapperDevice: the built-in synthesizer) in place of
+  // the play device; false when it did not open (the mapper plays then).
+  virtual bool UsePlayDevice(int /*deviceId*/) { return false; }
+  // Called on the main thread with the counts of every completed game.
+  using TGameEndHandler = std::function<void(int good, int bad, int maxCombo)>;
+  virtual void SetGameEndHandler(TGameEndHandler /*handler*/) {}
 };

@@ -6,7 +6,7 @@
 #
 # What counts as a text to translate:
 #   - every literal given to Tr("...") (also Tr(QStringLiteral("..."))) or
-#     marked with Translatable("...") (game/translatable.h, for code without
+#     marked with Translatable("...") (game/core/translatable.h, for code without
 #     Qt and for constants that reach Tr later) in the game's source folders;
 #   - every text the main window passes through Tr while it is built: all
 #     menu captions and hints of TMainMenu, also generated ones ("通常の2.0倍

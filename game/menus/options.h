@@ -1,7 +1,7 @@
 // What a game takes from the option menus when Play is chosen: music speed,
 // fall speed, raining channels, bar length, voice and the drop lanes, and the
 // ALL ON / ALL OFF channel commands. Main thread only (the menus are Qt
-// objects); the lane functions draw from the application's generator.
+// objects); the lane rules themselves are in game/core/lanes.h.
 #pragma once
 
 #include <array>
@@ -31,51 +31,6 @@ TChannelFlags RainChannelsOption(const TMainMenu& menu);
 
 // MIRROR before RANDOM before S-RANDOM; NORMAL (or none) gives Normal.
 TLaneMode LaneModeOption(const TMainMenu& menu);
-
-// ALL ON / ALL OFF channel commands. Main thread only (the menus are Qt
-// objects); the lane functions draw from the application's generator.
-#pragma once
-
-#include <array>
-#include <optional>
-
-#include "game/core/lanes.h"
-#include "game/core/option_values.h"
-#include "game/menus/main_menu.h"
-
-using TChannelFlags = std::array<bool, kChannelCount>;
-
-// Music speed factor of the checked playspeed item; empty when none is
-// checked (the sequencer keeps its speed).
-std::optional<double> MusicSpeedOption(const TMainMenu& menu);
-
-// Pixels per quarter note: 100 times the checked rainspeed item's factor;
-// 100 when none is checked.
-int RainSpeedOption(const TMainMenu& menu);
-
-// Half length of the bar in pixels: 15 times the checked barlength item's
-// factor (whole pixels: the halved bar is 7); the infinite bar is
-// 2147483646; 15 when none is checked.
-int BarHalfWidthOption(const TMainMenu& menu);
-
-// Entry c - 1 set when playch<c> is checked.
-TChannelFlags RainChannelsOption(const TMainMenu& menu);
-
-// MIRROR before RANDOM before S-RANDOM; NORMAL (or none) gives Normal.
-TLaneMode LaneModeOption(const TMainMenu& menu);
-
-// The lane mode's name as the settings and the records spell it
-// ("NORMAL", "MIRROR", "RANDOM", "S-RANDOM").
-const char* LaneModeName(TLaneMode mode);
-
-// P[i] = i, then for i = 0..127 swap P[i] with P[Random(128)]: 128 draws
-// from the generator whatever the lane mode.
-TLanePermutation MakeLanePermutation();
-
-// The lane of a note-on with note number note (0..127): 127 - note when
-// mirrored, P[note] when shuffled per note number, a fresh Random(128) per
-// drop when shuffled per note, else the note itself.
-int LaneForNote(TLaneMode mode, int note, const TLanePermutation& permutation);
 
 // ALL ON / ALL OFF: every channel item checked / unchecked.
 void SetAllChannels(TMainMenu& menu, bool on);

@@ -71,7 +71,6 @@ float TPlayField::DropY(int32_t PositionTicks, int32_t Tick, int32_t RainSpeed, 
 }
 
 bool TPlayField::Frame(const TMidiSong& Song, const TFrameInput& Input) {
-  if (FrameCount != INT32_MAX) ++FrameCount;
   IDirect3DDevice9* device = m_graphics.VX().Device;
   if (device == nullptr || device->TestCooperativeLevel() != D3D_OK) return false;
 

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "game/core/lanes.h"
+#include "game/core/option_values.h"
 #include "game/frame/game_graphics.h"
 #include "game/frame/pause_overlay.h"
 #include "game/sequencer/pause_state.h"
@@ -41,16 +43,17 @@ struct TFrameInput {
 
 class TPlayField {
  public:
-  static constexpr int32_t kBaseRainSpeed = 100;  // pixels per quarter note at rain speed 1.0
+  static constexpr int32_t kBaseRainSpeed = ::kBaseRainSpeed;  // pixels per quarter note at rain speed 1.0
   static constexpr int32_t kBarTopY = 400;
   static constexpr int32_t kLaneWidth = 5;
-  static constexpr int32_t kLaneCount = 128;
-  static constexpr int32_t kChannelCount = 16;
+  static constexpr int32_t kLaneCount = ::kLaneCount;
+  static constexpr int32_t kChannelCount = TMidiSong::kChannelCount;
 
   explicit TPlayField(TGameGraphics& Graphics);
 
-  // One frame on an active window: counts it, then, when the device passes
-  // its cooperative-level test, draws and presents. True when it drew.
+  // One frame on an active window: when the device passes its
+  // cooperative-level test, draws and presents. True when it drew (the
+  // window counts its frames itself).
   bool Frame(const TMidiSong& Song, const TFrameInput& Input);
 
   // The top of a drop at tick Tick when the song is at PositionTicks: at its
@@ -62,7 +65,6 @@ class TPlayField {
   int32_t RainSpeed = kBaseRainSpeed;
   std::array<bool, kChannelCount> RainChannels{};
   bool TutorialSong = false;
-  int32_t FrameCount = 0;
   std::string TutorialLineCache, ScenarioLineCache, GoodLineCache, BadLineCache;
   std::string ComboLineCache, BestLineCache, NewRecordLineCache;
   // The tutorial and scenario scripts, one CP932 line each.

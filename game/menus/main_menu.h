@@ -14,6 +14,7 @@
 
 #include "game/core/option_values.h"
 #include "game/core/system_data.h"
+#include "midi/midi_song.h"
 
 class QAction;
 class QActionGroup;
@@ -21,7 +22,7 @@ class QMenu;
 class QMenuBar;
 
 
-inline constexpr int kChannelCount = 16;
+inline constexpr int kChannelCount = TMidiSong::kChannelCount;
 
 class TMainMenu {
  public:

@@ -2,7 +2,6 @@
 #include <QApplication>
 
 #include <climits>
-#include <chrono>
 
 #include "game/pluvionaut1/cursor_publisher.h"
 #include "game/frame/drawn_position.h"

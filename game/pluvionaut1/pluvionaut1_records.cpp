@@ -5,7 +5,6 @@
 
 #include <climits>
 
-#include "game/core/extended_settings.h"
 #include "game/play_records/game_recorder.h"
 #include "game/pluvionaut1/open_song.h"
 #include "game/app/tr.h"

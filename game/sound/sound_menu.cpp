@@ -106,19 +106,18 @@ TSoundMenu::~TSoundMenu() {
 // ---- volumes ----
 
 void TSoundMenu::BuildVolumeMenu(QMenu* parent, bool music) {
-  TMainMenu& menu = m_menu;
-  QMenu* submenu = music ? menu.AddSubmenu(parent, "MusicVolume", QStringLiteral("音楽の音量"),
+  QMenu* submenu = music ? m_menu.AddSubmenu(parent, "MusicVolume", QStringLiteral("音楽の音量"),
                                            QStringLiteral("曲の音量を変えられるよ。"))
-                         : menu.AddSubmenu(parent, "VoiceVolume", QStringLiteral("ボイスの音量"),
+                         : m_menu.AddSubmenu(parent, "VoiceVolume", QStringLiteral("ボイスの音量"),
                                            QStringLiteral("私の声の大きさを変えられるよ。"));
   // A value out of range or unreadable gives the full volume.
   const int percent = m_settings.Integer(music ? kMusicVolumeSetting : kVoiceVolumeSetting);
-  QActionGroup* group = menu.NewRadioGroup();
+  QActionGroup* group = m_menu.NewRadioGroup();
   for (size_t i = 0; i < VolumeSteps().size(); ++i) {
     const int step = VolumeSteps()[i];
     const std::string name = std::string(music ? "MusicVolume" : "VoiceVolume") + std::to_string(step);
     const TVolumeTexts& texts = kVolumeTexts[i];
-    QAction* item = menu.AddRadio(submenu, group, name.c_str(), QString::fromUtf8(texts.caption),
+    QAction* item = m_menu.AddRadio(submenu, group, name.c_str(), QString::fromUtf8(texts.caption),
                                   QString::fromUtf8(music ? texts.musicHint : texts.voiceHint), step == percent);
     connect(item, &QAction::triggered, this, [this, music, step] {
       ApplyVolume(music, step);
@@ -173,12 +172,11 @@ void TSoundMenu::ShowStatusLine(const QString& text) {
 // ---- SoundFont ----
 
 void TSoundMenu::BuildSoundFontMenu(QMenu* parent) {
-  TMainMenu& menu = m_menu;
-  m_soundFontMenu = menu.AddSubmenu(parent, "SoundFont", QStringLiteral("サウンドフォント"),
+  m_soundFontMenu = m_menu.AddSubmenu(parent, "SoundFont", QStringLiteral("サウンドフォント"),
                                     QStringLiteral("曲を鳴らす音色のセットを選べるよ。"));
-  menu.AddIdleOnly(m_soundFontMenu->menuAction());
-  m_soundFontGroup = menu.NewRadioGroup();
-  m_soundFontFileItem = menu.AddCommand(m_soundFontMenu, "SoundFontFile", QStringLiteral("ファイルから選ぶ..."),
+  m_menu.AddIdleOnly(m_soundFontMenu->menuAction());
+  m_soundFontGroup = m_menu.NewRadioGroup();
+  m_soundFontFileItem = m_menu.AddCommand(m_soundFontMenu, "SoundFontFile", QStringLiteral("ファイルから選ぶ..."),
                                         QStringLiteral("サウンドフォントのファイルを自分で選べるよ。"));
   connect(m_soundFontFileItem, &QAction::triggered, this, [this] {
     const QString path = m_chooseSoundFont ? m_chooseSoundFont() : QString();
@@ -242,12 +240,11 @@ void TSoundMenu::PollSoundFontLoad() {
 // ---- MIDI output ----
 
 void TSoundMenu::BuildMidiOutputMenu(QMenu* parent) {
-  TMainMenu& menu = m_menu;
-  m_midiMenu = menu.AddSubmenu(parent, "MidiOutput", QStringLiteral("MIDI出力"),
+  m_midiMenu = m_menu.AddSubmenu(parent, "MidiOutput", QStringLiteral("MIDI出力"),
                                QStringLiteral("曲を鳴らす音源を選べるよ。外の音源もつなげるよ。"));
-  menu.AddIdleOnly(m_midiMenu->menuAction());
-  m_midiGroup = menu.NewRadioGroup();
-  QAction* builtIn = menu.AddRadio(m_midiMenu, m_midiGroup, "MidiOutputBuiltIn", QStringLiteral("内蔵シンセサイザー"),
+  m_menu.AddIdleOnly(m_midiMenu->menuAction());
+  m_midiGroup = m_menu.NewRadioGroup();
+  QAction* builtIn = m_menu.AddRadio(m_midiMenu, m_midiGroup, "MidiOutputBuiltIn", QStringLiteral("内蔵シンセサイザー"),
                                    QStringLiteral("ゲームに入っているシンセサイザーで鳴らすよ。"), true);
   builtIn->setData(QString());
   connect(builtIn, &QAction::triggered, this, [this] { ChooseMidiOutput(std::string()); });
@@ -314,12 +311,11 @@ void TSoundMenu::BeforeGameStart() {
 // ---- audio output ----
 
 void TSoundMenu::BuildAudioOutputMenu(QMenu* parent) {
-  TMainMenu& menu = m_menu;
-  m_audioMenu = menu.AddSubmenu(parent, "AudioOutput", QStringLiteral("オーディオ出力"),
+  m_audioMenu = m_menu.AddSubmenu(parent, "AudioOutput", QStringLiteral("オーディオ出力"),
                                 QStringLiteral("音を出す機械を選べるよ。"));
-  menu.AddIdleOnly(m_audioMenu->menuAction());
-  m_audioGroup = menu.NewRadioGroup();
-  QAction* standard = menu.AddRadio(m_audioMenu, m_audioGroup, "AudioOutputDefault", QStringLiteral("既定"),
+  m_menu.AddIdleOnly(m_audioMenu->menuAction());
+  m_audioGroup = m_menu.NewRadioGroup();
+  QAction* standard = m_menu.AddRadio(m_audioMenu, m_audioGroup, "AudioOutputDefault", QStringLiteral("既定"),
                                     QStringLiteral("いつもの出力から音を出すよ。"), true);
   standard->setData(QString());
   connect(standard, &QAction::triggered, this, [this] { ChooseAudioOutput(std::string()); });

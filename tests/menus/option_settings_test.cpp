@@ -9,6 +9,8 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
+#include <span>
 #include <unistd.h>
 
 #include "game/menus/options.h"
@@ -188,6 +190,44 @@ TEST_F(SettingsTest, AFileWrittenByTheGameReadsBackToTheSameMenu) {
   std::vector<bool> after;
   for (QAction* item : other.AllItems()) after.push_back(item->isChecked());
   EXPECT_EQ(after, before);
+}
+
+// Every value of the option tables, chosen in the menu, is stored as its
+// text, reads back into a fresh menu as the same item and plays with its
+// factor: a value added to a table reaches the menu, the file and the game.
+TEST_F(SettingsTest, EveryOptionValueRoundTripsThroughTheFileAndPlaysWithItsFactor) {
+  struct TGroup {
+    const char* key;
+    std::span<const TOptionValue> values;
+    const char* defaultItem;  // checked again after each value, for the next group
+  };
+  const TGroup groups[] = {{"雨の落下スピード", kRainSpeedValues, "rainspeed10"},
+                           {"音楽の再生スピード", kPlaySpeedValues, "playspeed10"},
+                           {"バーの長さ", kBarLengthValues, "barlength10"}};
+  for (const TGroup& group : groups) {
+    for (const TOptionValue& value : group.values) {
+      SCOPED_TRACE(value.Item);
+      QAction* item = menu->Item(value.Item);
+      EXPECT_EQ(item->text(), QString::fromUtf8(value.Caption));
+      item->trigger();
+      {
+        TIniFile ini(path);
+        WriteOptionSettings(*menu, ini);
+      }
+      EXPECT_EQ(Value(K(group.key)), value.Stored);
+      QMenuBar otherBar;
+      TMainMenu other(&otherBar);
+      ReadOptionSettings(other, TIniFile(path));
+      EXPECT_TRUE(other.Checked(value.Item));
+      const bool rain = group.values.data() == std::data(kRainSpeedValues);
+      const bool music = group.values.data() == std::data(kPlaySpeedValues);
+      const bool bar = group.values.data() == std::data(kBarLengthValues);
+      EXPECT_EQ(RainSpeedOption(other), rain ? RainSpeedFor(value.Factor) : kBaseRainSpeed);
+      EXPECT_EQ(MusicSpeedOption(other), std::optional<double>(music ? value.Factor : 1.0));
+      EXPECT_EQ(BarHalfWidthOption(other), bar ? BarHalfWidthFor(value.Factor) : kBaseBarHalfWidth);
+      menu->SetChecked(group.defaultItem, true);
+    }
+  }
 }
 
 TEST_F(SettingsTest, KeysAndSectionsTheGameDoesNotKnowAreKept) {

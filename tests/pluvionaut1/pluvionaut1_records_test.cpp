@@ -38,6 +38,7 @@
 #include "platform/kernel/profile.h"
 #include "platform/ui/application.h"
 #include "platform/winmm/recording_midi_out.h"
+#include "tests/support/message_box_closer.h"
 #include "tests/support/qt_test_app.h"
 #include "records/records_database.h"
 #include "records/sha256.h"
@@ -46,26 +47,6 @@ namespace {
 
 constexpr int kStepMs = static_cast<int>(TMidiPlayV::kTickIntervalMs);
 constexpr int kStepLimit = 10 * 60 * 1000 / kStepMs;
-
-// Answers every modal box as soon as the event loop shows it, keeping its text.
-class TBoxAnswerer {
- public:
-  TBoxAnswerer() {
-    m_timer.setInterval(0);
-    QObject::connect(&m_timer, &QTimer::timeout, [this] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (box == nullptr) return;
-      m_texts << box->text();
-      box->accept();
-    });
-    m_timer.start();
-  }
-  const QStringList& Texts() const { return m_texts; }
-
- private:
-  QTimer m_timer;
-  QStringList m_texts;
-};
 
 // A Standard MIDI File of one track named title with count notes, one every
 // 100 ms at 120 beats per minute (480 ticks per quarter: 96 ticks).
@@ -155,7 +136,7 @@ class FormRecordsTest : public ::testing::Test {
   std::string m_dbPath;
   int m_device = 0;
   TQtApplication m_qtApplication;
-  TBoxAnswerer m_boxes;
+  TMessageBoxCloser m_boxes;
   std::unique_ptr<TForm1> m_form;
 };
 

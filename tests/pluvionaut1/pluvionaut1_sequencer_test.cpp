@@ -31,6 +31,7 @@
 #include "platform/ui/application.h"
 #include "platform/winmm/play_sound.h"
 #include "platform/winmm/recording_midi_out.h"
+#include "tests/support/message_box_closer.h"
 #include "tests/support/qt_test_app.h"
 
 namespace {
@@ -39,30 +40,6 @@ constexpr int kStepMs = static_cast<int>(TMidiPlayV::kTickIntervalMs);
 // More steps than any tutorial song needs (ten minutes): a game that never
 // ends fails instead of hanging.
 constexpr int kStepLimit = 10 * 60 * 1000 / kStepMs;
-
-// Closes every application-modal message box as soon as the event loop shows
-// it and keeps its caption and text.
-class TMessageBoxCloser {
- public:
-  TMessageBoxCloser() {
-    m_timer.setInterval(0);
-    QObject::connect(&m_timer, &QTimer::timeout, [this] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (box == nullptr) return;
-      m_captions << box->windowTitle();
-      m_texts << box->text();
-      box->accept();
-    });
-    m_timer.start();
-  }
-  const QStringList& Captions() const { return m_captions; }
-  const QStringList& Texts() const { return m_texts; }
-
- private:
-  QTimer m_timer;
-  QStringList m_captions;
-  QStringList m_texts;
-};
 
 class FormSequencerTest : public ::testing::Test {
  protected:

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 
@@ -78,6 +79,8 @@ TRecordsDatabase::TRecordsDatabase(const std::string& path, int busyTimeoutMs) :
   // adds a few kilobytes per game to the journal.
   m_connection.Execute("PRAGMA wal_autocheckpoint = 0");
   RecordsSchema::Migrate(m_connection);
+  const std::string unheld = m_presence.Hold(path);
+  if (!unheld.empty()) std::fprintf(stderr, "Records without presence locks: %s\n", unheld.c_str());
 }
 
 TRecordsDatabase::~TRecordsDatabase() {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "records/game_record.h"
+#include "records/presence_locks.h"
 #include "records/sqlite_connection.h"
 
 class TRecordsDatabase {
@@ -49,7 +50,12 @@ class TRecordsDatabase {
   // still a file; songs in skipSha256 are left out.
   std::vector<TSongSummary> RecentSongs(size_t maxCount, const std::vector<std::string>& skipSha256 = {});
   int64_t GameCount();
+  // Whether other programs see the records in use whatever else this
+  // process opens and closes (see TPresenceLocks).
+  bool HoldsPresenceLocks() const { return m_presence.HoldsDatabase() && m_presence.HoldsIndex(); }
 
  private:
   TSqliteConnection m_connection;
+  // Destroyed before the connection: its closing may then fold the journal away.
+  TPresenceLocks m_presence;
 };

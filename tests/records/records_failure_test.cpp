@@ -139,3 +139,54 @@ TEST_F(RecordsTest, KillingTheWriterLosesAtMostTheGameBeingWritten) {
 }
 
 }  // namespace
+
+// Another program reads the records (the sqlite3 command, say) after
+// something in the game opened and closed the records' files on its own,
+// as a file dialog reading the folder does; then the game is killed.
+TEST_F(RecordsTest, AStrayCloseInTheGameLetsNoOtherReaderFoldAwayGamesStillToCome) {
+  int steps[2];
+  int go[2];
+  ASSERT_EQ(pipe(steps), 0);
+  ASSERT_EQ(pipe(go), 0);
+  const pid_t game = fork();
+  ASSERT_GE(game, 0);
+  if (game == 0) {
+    close(steps[0]);
+    close(go[1]);
+    char byte = 1;
+    try {
+      TRecordsDatabase records(dbPath);
+      records.AddGame(Game("song", 1, 1, 1, "a.mid"));
+      for (const char* companion : {"", "-wal", "-shm"}) {
+        std::ifstream stray(dbPath + companion, std::ios::binary);
+        stray.get();
+      }
+      if (write(steps[1], &byte, 1) != 1 || read(go[0], &byte, 1) != 1) _exit(1);
+      records.AddGame(Game("song", 2, 0, 2, "a.mid"));
+      records.AddGame(Game("song", 3, 0, 3, "a.mid"));
+      if (write(steps[1], &byte, 1) != 1) _exit(1);
+      pause();
+    } catch (...) {
+      _exit(2);
+    }
+  }
+  close(steps[1]);
+  close(go[0]);
+  char byte = 0;
+  ASSERT_EQ(read(steps[0], &byte, 1), 1);
+  sqlite3* reader = RawConnection();
+  EXPECT_EQ(RawText(reader, "SELECT count(*) FROM games"), "1");
+  sqlite3_close(reader);
+  ASSERT_EQ(write(go[1], &byte, 1), 1);
+  ASSERT_EQ(read(steps[0], &byte, 1), 1);
+  kill(game, SIGKILL);
+  int status = 0;
+  waitpid(game, &status, 0);
+  close(steps[0]);
+  close(go[1]);
+  ASSERT_TRUE(WIFSIGNALED(status)) << "the game ended by itself: " << status;
+
+  TRecordsDatabase records(dbPath);
+  EXPECT_EQ(records.GameCount(), 3);
+  EXPECT_TRUE(records.HoldsPresenceLocks());
+}

@@ -6,3 +6,8 @@
 #pragma once
 
 constexpr const char* Translatable(const char* japaneseUtf8) { return japaneseUtf8; }
+
+// StatusText: a translatable text (as above) shown as a line in the status
+// bar's first panel; the tests measure every one against the panel in both
+// languages.
+constexpr const char* StatusText(const char* japaneseUtf8) { return japaneseUtf8; }

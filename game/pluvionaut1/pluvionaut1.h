@@ -229,6 +229,8 @@ class TForm1 : public QMainWindow {
   std::unique_ptr<TSequencerPlayer> m_ownPlayerAdapter;
   TWindowPlayer* m_player = nullptr;
   std::function<QString()> m_chooseFile;
+  // The song opened last (empty: none yet): the Open dialog starts in its folder.
+  QString m_lastSongFile;
   QString m_hint;
   int m_playCount = 0;
   std::unique_ptr<TGameRecorder> m_recorder;

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMimeData>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
 
@@ -12,6 +13,8 @@
 #include "game/pluvionaut1/open_song.h"
 #include "game/menus/options.h"
 #include "game/timing/timing_settings.h"
+#include "game/app/file_dialog.h"
+#include "game/core/translatable.h"
 #include "game/app/tr.h"
 #include "game/pluvionaut1/pluvionaut1.h"
 
@@ -28,12 +31,16 @@ void TForm1::OpenClick() {
 
 QString TForm1::ChooseSongFile() {
   if (m_chooseFile) return m_chooseFile();
-  QFileDialog dialog(this);
+  // Where the player's songs are: the last one's folder, the most recent
+  // song's, the music folder.
+  QStringList starts{m_lastSongFile};
+  if (m_recorder) {
+    const std::vector<TSongSummary> recent = m_recorder->RecentSongs();
+    if (!recent.empty()) starts << QFile::decodeName(recent.front().Path.c_str());
+  }
+  starts << QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+  TOpenFileDialog dialog(this, QString(), starts);
   dialog.setObjectName(QStringLiteral("OpenDialog1"));
-  dialog.setFileMode(QFileDialog::ExistingFile);
-  dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  // Qt's own dialog everywhere, so the filters look the same on every desktop.
-  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   dialog.setOption(QFileDialog::HideNameFilterDetails, true);
   dialog.setNameFilters(NameFiltersFromFilter(Tr(OpenDialogFilter())));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
@@ -55,6 +62,7 @@ bool TForm1::LoadSong(const QString& fileName) {
     setWindowTitle(caption);
     m_player->Seek(0);
     TutorialSong = false;
+    m_lastSongFile = fileName;
     m_menu->Item("Play")->setEnabled(true);
     RecordSong(QFile::encodeName(fileName).toStdString(), false);
     return true;
@@ -139,7 +147,7 @@ void TForm1::OpenCommandLineFile(const QString& fileName) {
     return;
   }
   // Songs of one's own open only after the first game, also this way.
-  DisplayHint(Tr("曲を開けるのは、一回遊んでからだよ。まずはチュートリアルをやってみてね。"));
+  DisplayHint(Tr(StatusText("曲を開けるのは、一回遊んでからだよ。まずはチュートリアルをやってみてね。")));
 }
 
 QStringList TForm1::LocalFiles(const QMimeData* mime) {

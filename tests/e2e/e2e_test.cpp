@@ -10,12 +10,15 @@
 #include <QColor>
 #include <QImage>
 
+#include <sqlite3.h>
+
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -120,6 +123,32 @@ double DifferingShare(const QImage& a, const QImage& b) {
   return static_cast<double>(differing) / (static_cast<double>(a.width()) * a.height());
 }
 
+// The games in the records, read as any other program reads them (the
+// sqlite3 command, say): its own connection, closed at once. -1 when the
+// file cannot be read.
+int64_t GamesInRecords(const fs::path& database) {
+  sqlite3* db = nullptr;
+  int64_t games = -1;
+  if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+    sqlite3_busy_timeout(db, 5000);
+    sqlite3_stmt* count = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT count(*) FROM games", -1, &count, nullptr) == SQLITE_OK &&
+        sqlite3_step(count) == SQLITE_ROW) {
+      games = sqlite3_column_int64(count, 0);
+    }
+    sqlite3_finalize(count);
+  }
+  sqlite3_close(db);
+  return games;
+}
+
+int PlayCountIn(const fs::path& settings) {
+  const std::string text = ReadBytes(settings);
+  const std::string key = Utf8ToCp932("プレイ回数") + "=";
+  const size_t at = text.find(key);
+  return at == std::string::npos ? -1 : std::atoi(text.c_str() + at + key.size());
+}
+
 // Dark pixels (text) in the status bar's rows.
 int DarkPixels(const QImage& image) {
   int dark = 0;
@@ -166,6 +195,19 @@ class EndToEndTest : public ::testing::Test {
     return screen.copy(frame.x(), frame.y() + frame.height() - kClientHeight, kClientWidth, kClientHeight);
   }
   std::string Shot(const char* name) const { return (m_shots / name).string(); }
+  // Plays the loaded song from the menu without catching anything and waits
+  // for the play count to reach count; an unlock box on the way is closed.
+  bool PlayToTheEnd(const std::string& window, int count) {
+    m_x.Focus(window);
+    m_x.Keys({"alt+p", "p"});
+    return WaitUntil(kGameLimitMs, [&] {
+      for (const std::string& box : m_x.FindWindows("隠し機能出現")) {
+        m_x.Focus(box);
+        m_x.Keys({"Return"});
+      }
+      return PlayCountIn(m_folder / "pluvionaut.ini") >= count || !m_game.Running();
+    }, 300);
+  }
   // Quits from the menu; true when the game ended cleanly (exit code 0).
   bool CloseGame(const std::string& window) {
     m_x.Focus(window);
@@ -244,6 +286,52 @@ TEST_F(EndToEndTest, AFirstGameUnlocksOpenAndTheCountSurvivesARestart) {
   m_x.Screenshot(Shot("open_dialog.png"));
   m_x.Keys({"Escape"});
   EXPECT_TRUE(CloseGame(window));
+}
+
+// The Open dialog lists the game's own folder, the records file among the
+// rest; a game is played; another program reads the records while the game
+// runs; two more games; then the game is killed. Every game must be in the
+// file: nothing the dialog does to the records' files may let the outside
+// reader take them for unused and fold away the journal the game writes to.
+TEST_F(EndToEndTest, EveryGameSurvivesTheOpenDialogAnOutsideReaderAndAKill) {
+  const fs::path records = m_folder / "pluvionaut.sqlite";
+  std::ofstream(m_folder / "pluvionaut.ini", std::ios::binary)
+      << Utf8ToCp932("[システムデータ]\r\nプレイ回数=1\r\n");
+  const std::vector<uint8_t> song = ShortSong();
+  std::ofstream(m_folder / "song.mid", std::ios::binary)
+      .write(reinterpret_cast<const char*>(song.data()), static_cast<std::streamsize>(song.size()));
+  std::string window = StartGame();
+  ASSERT_FALSE(window.empty()) << "no game window appeared";
+  ASSERT_TRUE(WaitUntil(kWindowLimitMs, [&] { return fs::exists(records); })) << "no records file";
+
+  // File > Open, into the game's folder (listed, the records' files with it), then the song.
+  m_x.Focus(window);
+  const size_t before = m_x.WindowsOfProcess(m_game.Pid()).size();
+  m_x.Keys({"alt+f", "o"});
+  ASSERT_TRUE(WaitUntil(kBoxLimitMs, [&] { return m_x.WindowsOfProcess(m_game.Pid()).size() > before; }))
+      << "Open brought up no dialog";
+  m_x.XDoTool({"type", "--delay", "30", m_folder.string() + "/"});
+  m_x.Keys({"Return"});
+  // The folder's listing is read while the dialog shows it.
+  WaitUntil(2000, [] { return false; });
+  m_x.Screenshot(Shot("open_dialog_game_folder.png"));
+  m_x.XDoTool({"type", "--delay", "30", "song.mid"});
+  m_x.Keys({"Return"});
+  ASSERT_TRUE(WaitUntil(kBoxLimitMs, [&] { return !m_x.FindWindows("^song.mid \\[e2e\\]").empty(); }))
+      << "the song was not opened";
+
+  ASSERT_TRUE(PlayToTheEnd(window, 2)) << "the first game did not end";
+  ASSERT_TRUE(m_game.Running());
+  EXPECT_EQ(GamesInRecords(records), 1) << "the outside reader does not see the first game";
+  ASSERT_TRUE(PlayToTheEnd(window, 3)) << "the second game did not end";
+  ASSERT_TRUE(PlayToTheEnd(window, 4)) << "the third game did not end";
+  ASSERT_TRUE(m_game.Running());
+
+  ASSERT_EQ(kill(m_game.Pid(), SIGKILL), 0);
+  int status = 0;
+  ASSERT_TRUE(m_game.WaitForExit(kExitLimitMs, status));
+  EXPECT_EQ(PlayCountIn(m_folder / "pluvionaut.ini"), 4);
+  EXPECT_EQ(GamesInRecords(records), 3) << "games were lost";
 }
 
 }  // namespace

@@ -299,7 +299,7 @@ Pick one from [Options] &gt; [Bar Length].</translation>
     </message>
     <message>
         <source>バーの長さを変更できるよ。ゲームバランスが壊れてしまうよ。</source>
-        <translation>You can change the length of the bar. It breaks the game balance, though!</translation>
+        <translation>You can change the bar&apos;s length. It breaks the game balance, though!</translation>
     </message>
     <message>
         <source>ファイル(&amp;F)</source>
@@ -546,12 +546,12 @@ Pick one from [Options] &gt; [Music Speed].</translation>
         <translation>MIDI Output</translation>
     </message>
     <message>
-        <source>MIDI出力「%1」が使えないから、内蔵シンセサイザーで鳴らすね。</source>
-        <translation>I can&apos;t use the MIDI output &quot;%1&quot;, so I&apos;ll play through the built-in synthesizer.</translation>
+        <source>MIDI出力「%1」が使えないから、内蔵シンセで鳴らすね。</source>
+        <translation>I can&apos;t use MIDI output &quot;%1&quot;, so I&apos;ll use my own synth.</translation>
     </message>
     <message>
-        <source>MIDI出力「%1」が見つからないから、内蔵シンセサイザーで鳴らすね。</source>
-        <translation>I can&apos;t find the MIDI output &quot;%1&quot;, so I&apos;ll play through the built-in synthesizer.</translation>
+        <source>MIDI出力「%1」がなくなったから、内蔵シンセで鳴らすね。</source>
+        <translation>MIDI output &quot;%1&quot; is gone, so I&apos;ll use my own synth.</translation>
     </message>
     <message>
         <source>あと %1 回合わせてね。</source>
@@ -579,7 +579,7 @@ Pick one from [Options] &gt; [Music Speed].</translation>
     </message>
     <message>
         <source>ほかのウィンドウに移ったら、ゲームを一時停止して待ってるね。</source>
-        <translation>When you switch to another window, I&apos;ll pause the game and wait for you.</translation>
+        <translation>When you switch windows, I&apos;ll pause the game and wait for you.</translation>
     </message>
     <message>
         <source>やめる</source>
@@ -795,7 +795,7 @@ Pick one from [Options] &gt; [Music Speed].</translation>
     </message>
     <message>
         <source>音を出せる機械が見つからないから、今日は音なしで遊んでね。</source>
-        <translation>I can&apos;t find anything to play sound through, so let&apos;s play without sound today.</translation>
+        <translation>Nothing here can play sound, so let&apos;s play without it today.</translation>
     </message>
     <message>
         <source>音楽の音量</source>
@@ -885,7 +885,7 @@ You can keep playing, but I&apos;ll stop keeping records. Sorry, big brother.</t
     </message>
     <message>
         <source>オーディオ出力が音を受け取らなくなっちゃった。戻ってきたら、つなぎ直すね。</source>
-        <translation>The audio output has stopped taking the sound. When it&apos;s back, I&apos;ll connect to it again.</translation>
+        <translation>The audio output stopped taking sound. I&apos;ll reconnect when it&apos;s back.</translation>
     </message>
 </context>
 </TS>

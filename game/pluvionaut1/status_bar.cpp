@@ -70,6 +70,8 @@ void TStatusBar::SetPanelText(int index, const QString& text) {
 
 int TStatusBar::PanelWidth(int index) { return kPanelWidths.at(static_cast<std::size_t>(index)); }
 
+int TStatusBar::TextRoom(int index) { return PanelWidth(index) - kPanelGap - 1 - 2 * kTextMargin; }
+
 Qt::Alignment TStatusBar::PanelAlignment(int index) {
   if (index == kFrameRatePanel) return Qt::AlignRight | Qt::AlignVCenter;
   if (index >= kGoodPanel) return Qt::AlignHCenter | Qt::AlignVCenter;

@@ -29,6 +29,8 @@ class TStatusBar : public QWidget {
   void SetPanelText(int index, const QString& text);
   QString PanelText(int index) const { return m_texts.at(static_cast<std::size_t>(index)); }
   static int PanelWidth(int index);
+  // The width a text has inside its panel's bevel at x1; a wider one is cut.
+  static int TextRoom(int index);
   static Qt::Alignment PanelAlignment(int index);
 
  protected:

@@ -2,13 +2,13 @@
 
 #include <QAction>
 #include <QActionGroup>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
 
 #include "game/core/extended_settings.h"
 #include "game/menus/main_menu.h"
 #include "game/sequencer/play_device.h"
+#include "game/app/file_dialog.h"
 #include "game/app/tr.h"
 #include "game/core/translatable.h"
 #include "platform/audio/audio_engine.h"
@@ -46,10 +46,16 @@ const TVolumeTexts kVolumeTexts[] = {
 
 // The status line when the chosen MIDI output cannot be opened.
 QString MidiOutputUnusableText(const std::string& name) {
-  return Tr("MIDI出力「%1」が使えないから、内蔵シンセサイザーで鳴らすね。").arg(FromUtf8(name));
+  return Tr(StatusText("MIDI出力「%1」が使えないから、内蔵シンセで鳴らすね。"))
+      .arg(TSoundMenu::StatusName(FromUtf8(name)));
 }
 
 }  // namespace
+
+QString TSoundMenu::StatusName(const QString& name) {
+  if (name.size() <= kStatusNameLimit) return name;
+  return name.left(kStatusNameLimit - 1) + QChar(0x2026);
+}
 
 const std::vector<int>& TSoundMenu::VolumeSteps() {
   static const std::vector<int> steps = {100, 75, 50, 25, 0};
@@ -71,8 +77,12 @@ void TSoundMenu::ApplyStartupSettings(const TExtendedSettings& settings) {
 TSoundMenu::TSoundMenu(TMainMenu& menu, TExtendedSettings& settings, TSoundMenuHost host)
     : m_menu(menu), m_settings(settings), m_host(std::move(host)) {
   m_chooseSoundFont = [this] {
-    return QFileDialog::getOpenFileName(m_host.Parent, Tr("サウンドフォントを選んでね"), QString(),
-                                        Tr("サウンドフォント (*.sf2 *.sf3)"));
+    const QStringList starts{QString::fromStdString(m_settings.String(kSoundFontSetting)),
+                             QStringLiteral("/usr/share/sounds/sf2")};
+    TOpenFileDialog dialog(m_host.Parent, Tr("サウンドフォントを選んでね"), starts);
+    dialog.setNameFilter(Tr("サウンドフォント (*.sf2 *.sf3)"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+    return dialog.selectedFiles().constFirst();
   };
   m_loadPoll.setInterval(kLoadPollMs);
   connect(&m_loadPoll, &QTimer::timeout, this, [this] { PollSoundFontLoad(); });
@@ -207,7 +217,7 @@ void TSoundMenu::RefreshSoundFonts() {
 
 bool TSoundMenu::ChooseSoundFont(const QString& path) {
   if (!m_soundFontSwap.Start(ToUtf8(path))) return false;
-  ShowStatusLine(Tr("サウンドフォントを読み込んでいるよ。ちょっと待ってね。"));
+  ShowStatusLine(Tr(StatusText("サウンドフォントを読み込んでいるよ。ちょっと待ってね。")));
   m_loadPoll.start();
   return true;
 }
@@ -234,7 +244,7 @@ void TSoundMenu::PollSoundFontLoad() {
   // now it can.
   if (m_soundFontSwap.ReplacedNone() && m_midiOutput.empty()) UsePlayDevice(kMidiMapperDevice);
   RefreshSoundFonts();
-  ShowStatusLine(Tr("サウンドフォントを切り替えたよ。"));
+  ShowStatusLine(Tr(StatusText("サウンドフォントを切り替えたよ。")));
 }
 
 // ---- MIDI output ----
@@ -305,7 +315,7 @@ void TSoundMenu::BeforeGameStart() {
   UsePlayDevice(kMidiMapperDevice);
   m_midiOutput.clear();
   CheckByData(m_midiGroup, QString());
-  ShowStatusLine(Tr("MIDI出力「%1」が見つからないから、内蔵シンセサイザーで鳴らすね。").arg(gone));
+  ShowStatusLine(Tr(StatusText("MIDI出力「%1」がなくなったから、内蔵シンセで鳴らすね。")).arg(StatusName(gone)));
 }
 
 // ---- audio output ----
@@ -358,10 +368,10 @@ void TSoundMenu::WatchOutput() {
     case TOutputReconnect::TReport::None:
       break;
     case TOutputReconnect::TReport::Lost:
-      ShowStatusLine(Tr("オーディオ出力が音を受け取らなくなっちゃった。戻ってきたら、つなぎ直すね。"));
+      ShowStatusLine(Tr(StatusText("オーディオ出力が音を受け取らなくなっちゃった。戻ってきたら、つなぎ直すね。")));
       break;
     case TOutputReconnect::TReport::Reconnected:
-      ShowStatusLine(Tr("オーディオ出力が戻ってきたから、つなぎ直したよ。"));
+      ShowStatusLine(Tr(StatusText("オーディオ出力が戻ってきたから、つなぎ直したよ。")));
       break;
     case TOutputReconnect::TReport::GaveUp:
       ReportAudioOutputState();
@@ -376,8 +386,8 @@ bool TSoundMenu::UsePlayDevice(int deviceId) { return m_host.UsePlayDevice && m_
 void TSoundMenu::ReportAudioOutputState() {
   TAudioEngine& engine = TAudioEngine::Global();
   if (engine.OutputFailed()) {
-    ShowStatusLine(Tr("音を出せる機械が見つからないから、今日は音なしで遊んでね。"));
+    ShowStatusLine(Tr(StatusText("音を出せる機械が見つからないから、今日は音なしで遊んでね。")));
   } else if (engine.OutputFellBack()) {
-    ShowStatusLine(Tr("選んだオーディオ出力が開けなかったから、いつもの出力で鳴らすね。"));
+    ShowStatusLine(Tr(StatusText("選んだオーディオ出力が開けなかったから、いつもの出力で鳴らすね。")));
   }
 }

@@ -67,6 +67,10 @@ class TSoundMenu : public QObject {
 
   // The volume items' values in menu order: 100, 75, 50, 25, 0.
   static const std::vector<int>& VolumeSteps();
+  // A device's name as a status line quotes it: names longer than
+  // kStatusNameLimit characters end in "…", so the line fits its panel.
+  static constexpr int kStatusNameLimit = 20;
+  static QString StatusName(const QString& name);
 
  private:
   void BuildVolumeMenu(QMenu* parent, bool music);

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QFontMetrics>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -28,6 +29,7 @@
 #include "game/app/qt_application.h"
 #include "game/sequencer/game_cues.h"
 #include "game/pluvionaut1/status_bar.h"
+#include "game/sound/sound_menu.h"
 #include "game/app/tr.h"
 #include "game/core/voice_cues.h"
 #include "platform/kernel/cp932.h"
@@ -245,6 +247,32 @@ TEST_F(LanguageTest, TheLanguageSwitchesBackAndForthAtOnce) {
   EXPECT_EQ(form->Memo1, japaneseTutorial);
   EXPECT_EQ(form->StatusBar1()->PanelText(kHintPanel), QStringLiteral("ゲームを始めるよ。"));
   EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("キャンセル"));
+}
+
+TEST_F(LanguageTest, EveryStatusTextFitsItsPanelAtX1InBothLanguages) {
+  // Every item's hint (shown also for greyed items) and every status line
+  // of the sources, measured in the status bar's own font against the room
+  // of the first panel, in Japanese and in English. A device name quoted by
+  // a line is of the longest length a line quotes.
+  MakeForm();
+  TStatusBar* bar = form->StatusBar1();
+  const QString name = QStringLiteral("USB MIDI Interface 1").left(TSoundMenu::kStatusNameLimit);
+  const std::set<std::string> lines = StatusTextLiteralsIn(GameSourceFolders(PLUV_SOURCE_DIR));
+  EXPECT_GT(lines.size(), 5u);
+  for (QAction* language : {form->MainMenu1().Item("LanguageJapanese"), form->MainMenu1().Item("LanguageEnglish")}) {
+    language->trigger();
+    const QFontMetrics metrics(bar->font());
+    std::vector<QString> texts;
+    for (QAction* item : Items()) texts.push_back(item->statusTip());
+    for (const std::string& line : lines) {
+      const QString text = Tr(line.c_str());
+      texts.push_back(text.contains(QStringLiteral("%1")) ? text.arg(name) : text);
+    }
+    for (const QString& text : texts) {
+      EXPECT_LE(metrics.horizontalAdvance(text), TStatusBar::TextRoom(kHintPanel))
+          << language->objectName().toStdString() << ": " << text.toStdString();
+    }
+  }
 }
 
 TEST_F(LanguageTest, TheChosenLanguageIsTheNextStartsLanguage) {

@@ -5,10 +5,12 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <span>
 
 namespace {
 
-constexpr std::array<std::string_view, 2> kMarkers = {"Tr", "Translatable"};
+constexpr std::array<std::string_view, 3> kMarkers = {"Tr", "Translatable", "StatusText"};
+constexpr std::array<std::string_view, 1> kStatusMarkers = {"StatusText"};
 // Wrappers a literal may stand in inside the marker's parentheses.
 constexpr std::array<std::string_view, 2> kLiteralWrappers = {"QStringLiteral", "QString::fromUtf8"};
 constexpr std::array<std::string_view, 11> kSkippedFolders = {"tests", "tools",   "bench", "fuzz",   "data", "docs",
@@ -32,7 +34,7 @@ int HexDigit(char c) {
 
 class TScanner {
  public:
-  explicit TScanner(std::string_view text) : m_text(text) {}
+  TScanner(std::string_view text, std::span<const std::string_view> markers) : m_text(text), m_markers(markers) {}
 
   std::vector<std::string> Run() {
     std::vector<std::string> texts;
@@ -167,7 +169,7 @@ class TScanner {
     if (m_pos > 0 && (IsIdentifierChar(m_text[m_pos - 1]) || m_text[m_pos - 1] == '.' || m_text[m_pos - 1] == '>')) {
       return std::nullopt;
     }
-    for (const std::string_view marker : kMarkers) {
+    for (const std::string_view marker : m_markers) {
       if (!At(marker) || (m_pos + marker.size() < m_text.size() && IsIdentifierChar(m_text[m_pos + marker.size()]))) {
         continue;
       }
@@ -203,6 +205,7 @@ class TScanner {
   }
 
   std::string_view m_text;
+  std::span<const std::string_view> m_markers;
   std::size_t m_pos = 0;
 };
 
@@ -223,7 +226,9 @@ std::string CppLiteral(const std::string& text) {
 
 }  // namespace
 
-std::vector<std::string> TranslatableLiterals(std::string_view source) { return TScanner(source).Run(); }
+std::vector<std::string> TranslatableLiterals(std::string_view source) { return TScanner(source, kMarkers).Run(); }
+
+std::vector<std::string> StatusTextLiterals(std::string_view source) { return TScanner(source, kStatusMarkers).Run(); }
 
 std::vector<std::filesystem::path> GameSourceFolders(const std::filesystem::path& sourceRoot) {
   std::vector<std::filesystem::path> folders;
@@ -238,7 +243,10 @@ std::vector<std::filesystem::path> GameSourceFolders(const std::filesystem::path
   return folders;
 }
 
-std::set<std::string> TranslatableLiteralsIn(const std::vector<std::filesystem::path>& folders) {
+namespace {
+
+std::set<std::string> LiteralsIn(const std::vector<std::filesystem::path>& folders,
+                                 std::vector<std::string> (*literals)(std::string_view)) {
   std::set<std::string> texts;
   for (const std::filesystem::path& folder : folders) {
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
@@ -246,10 +254,20 @@ std::set<std::string> TranslatableLiteralsIn(const std::vector<std::filesystem::
       if (!entry.is_regular_file() || (ext != ".cpp" && ext != ".h")) continue;
       std::ifstream in(entry.path(), std::ios::binary);
       const std::string source((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-      for (std::string& text : TranslatableLiterals(source)) texts.insert(std::move(text));
+      for (std::string& text : literals(source)) texts.insert(std::move(text));
     }
   }
   return texts;
+}
+
+}  // namespace
+
+std::set<std::string> TranslatableLiteralsIn(const std::vector<std::filesystem::path>& folders) {
+  return LiteralsIn(folders, TranslatableLiterals);
+}
+
+std::set<std::string> StatusTextLiteralsIn(const std::vector<std::filesystem::path>& folders) {
+  return LiteralsIn(folders, StatusTextLiterals);
 }
 
 std::string LupdateSource(const std::set<std::string>& texts, std::string_view context) {

@@ -28,6 +28,8 @@ std::vector<std::string> DataFolders() {
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
+  // The desktop file's name: the window's app id and icon on Wayland.
+  QGuiApplication::setDesktopFileName(QStringLiteral(PLUV_APP_ID));
   InstallQtTranslations(QLocale(QLocale::Japanese, QLocale::Japan));
   // Named relative to where the player was, before the directory changes.
   const QString songFile = SongFileArgument(QCoreApplication::arguments());

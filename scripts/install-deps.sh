@@ -13,7 +13,7 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic
   libsqlite3-dev
   xvfb xdotool x11-utils imagemagick libx11-dev
-  dpkg-dev appstream
+  dpkg-dev appstream desktop-file-utils
   pulseaudio pulseaudio-utils
 )
 

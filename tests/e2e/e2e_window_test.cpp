@@ -261,9 +261,11 @@ TEST_F(DesktopTest, TheInstalledGameStartsFromAnyFolder) {
                  kInstallLimitMs);
   ASSERT_TRUE(install.Finished && install.ExitCode == 0) << install.Output;
   for (const char* file : {"bin/pluvionaut", "share/pluvionaut/dat/tutorialmid.dat", "share/pluvionaut/bmp/title.bmp",
-                           "share/applications/pluvionaut.desktop", "share/metainfo/pluvionaut.metainfo.xml",
-                           "share/icons/hicolor/16x16/apps/pluvionaut.png",
-                           "share/icons/hicolor/256x256/apps/pluvionaut.png"}) {
+                           "share/pluvionaut/translations/pluvionaut_en.qm",
+                           "share/applications/org.pluvionaut.Pluvionaut.desktop",
+                           "share/metainfo/org.pluvionaut.Pluvionaut.metainfo.xml",
+                           "share/icons/hicolor/16x16/apps/org.pluvionaut.Pluvionaut.png",
+                           "share/icons/hicolor/256x256/apps/org.pluvionaut.Pluvionaut.png"}) {
     EXPECT_TRUE(fs::exists(prefix / file)) << file;
   }
   const fs::path elsewhere = m_folder / "elsewhere";

@@ -31,7 +31,11 @@ void TForm1::PauseClick() {
 
 void TForm1::PauseWhenInactive() {
   if (m_player == nullptr || !m_timingMenu.PauseWhenInactive->isChecked()) return;
-  if (m_player->Playing() && m_player->PauseState() != TPauseState::Paused) m_player->Pause();
+  if (!m_player->Playing() || m_player->PauseState() == TPauseState::Paused) return;
+  m_player->Pause();
+  // No frame is drawn while the window is in the background: show the
+  // paused picture now rather than the last running frame.
+  DrawFrame();
 }
 
 void TForm1::TimingCalibrationClick() {

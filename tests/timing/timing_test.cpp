@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QSlider>
@@ -15,6 +16,7 @@
 
 #include "tests/support/fake_player.h"
 #include "game/timing/timing_dialog.h"
+#include "game/view/draw_area.h"
 #include "game/core/extended_settings.h"
 #include "game/pluvionaut1/pluvionaut1.h"
 #include "game/timing/timing_settings.h"
@@ -24,6 +26,14 @@
 #include "tests/support/qt_test_app.h"
 
 namespace {
+
+double MeanGray(const QImage& image) {
+  double sum = 0;
+  for (int y = 0; y < image.height(); y += 4) {
+    for (int x = 0; x < image.width(); x += 4) sum += qGray(image.pixel(x, y));
+  }
+  return sum / ((image.height() / 4) * (image.width() / 4));
+}
 
 // ===== Settings, menu, pause and dialog in the window =====
 
@@ -157,8 +167,11 @@ TEST_F(TimingWindowTest, EscapeAndSpaceTogglePauseAndLosingFocusPausesOnlyWhenAs
   EXPECT_EQ(player.state, TPauseState::None);  // off by default
   form->MainMenu1().Item("PauseWhenInactive")->trigger();
   EXPECT_TRUE(TExtendedSettings(iniPath).Bool(kPauseWhenInactiveKey, false));  // saved at once
+  const QImage running = form->DrawArea()->grab().toImage();
   QCoreApplication::sendEvent(form.get(), &deactivate);
   EXPECT_EQ(player.state, TPauseState::Paused);
+  // The paused picture (the field dimmed) is shown at once, without a frame of the idle loop.
+  EXPECT_LT(MeanGray(form->DrawArea()->grab().toImage()), MeanGray(running) * 0.8);
   // No game, no pause.
   player.Stop();
   player.calls.clear();

@@ -1,5 +1,9 @@
 #include "game/view/menu_item_style.h"
 
+#include <QMenu>
+#include <QPainter>
+#include <QStyleOption>
+
 #include <cmath>
 
 QSize TMenuItemStyle::sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& contents,
@@ -9,4 +13,20 @@ QSize TMenuItemStyle::sizeFromContents(ContentsType type, const QStyleOption* op
   const int margins = size.width() - contents.width();
   if (margins > 0) size.rwidth() += static_cast<int>(std::lround(margins * (m_scale - 1.0)));
   return size;
+}
+
+void TMenuItemStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                                   const QWidget* widget) const {
+  const bool arrow = element == PE_IndicatorArrowRight || element == PE_IndicatorArrowLeft;
+  if (!arrow || m_scale <= 1.0 || qobject_cast<const QMenu*>(widget) == nullptr) {
+    QProxyStyle::drawPrimitive(element, option, painter, widget);
+    return;
+  }
+  painter->save();
+  const QPointF centre = QRectF(option->rect).center();
+  painter->translate(centre);
+  painter->scale(m_scale, m_scale);
+  painter->translate(-centre);
+  QProxyStyle::drawPrimitive(element, option, painter, widget);
+  painter->restore();
 }

@@ -5,7 +5,8 @@
 // wide as a share of the item's height: the longest checkable item
 // ("非アクティブ時に一時停止") and a short menu's only item ("終了") then lose
 // the middle of their text. Here the margins around an item's text grow with
-// the menu's scale; at x1 nothing changes. Main thread only.
+// the menu's scale, and so do the submenu arrows; at x1 nothing changes.
+// Main thread only.
 #pragma once
 
 #include <QProxyStyle>
@@ -21,6 +22,10 @@ class TMenuItemStyle : public QProxyStyle {
 
   QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& contents,
                          const QWidget* widget) const override;
+  // A submenu's arrow in a magnified menu is the x1 arrow magnified (the
+  // style draws it at a fixed size whatever the item's).
+  void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override;
 
  private:
   double m_scale = 1.0;

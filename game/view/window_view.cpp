@@ -122,10 +122,18 @@ void TWindowView::KeepOnScreen() {
   const QSize outer(frame.width(), std::max(frame.height(), m_window->height()));
   // Moved only when it would reach past the work area; the x1 window keeps
   // its designed place.
+  if (m_placeBeforeMove && frame.topLeft() != m_movedTo) m_placeBeforeMove.reset();  // moved by the player
+  if (m_placeBeforeMove && work.contains(QRect(*m_placeBeforeMove, outer))) {
+    m_window->move(*m_placeBeforeMove);
+    m_placeBeforeMove.reset();
+    return;
+  }
   if (work.contains(QRect(frame.topLeft(), outer))) return;
   const int left = std::clamp(frame.x(), work.left(), std::max(work.left(), work.right() + 1 - outer.width()));
   const int top = std::clamp(frame.y(), work.top(), std::max(work.top(), work.bottom() + 1 - outer.height()));
+  if (!m_placeBeforeMove) m_placeBeforeMove = frame.topLeft();
   m_window->move(left, top);
+  m_movedTo = m_window->frameGeometry().topLeft();
 }
 
 void TWindowView::ApplyFullScreen() {

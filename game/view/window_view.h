@@ -5,8 +5,11 @@
 // only; owned by the main window, which owns the widgets it changes.
 #pragma once
 
+
 #include <QPoint>
 #include <QSize>
+
+#include <optional>
 
 #include "game/view/view_geometry.h"
 
@@ -53,4 +56,9 @@ class TWindowView {
   double m_menuScale = 1.0;
   TMenuItemStyle* m_menuStyle = nullptr;  // the menus' style, a child of the window
   QPoint m_normalPosition;
+  // Where the player had the window before a larger size moved it into the
+  // work area, and where it was moved to: a smaller size that fits there
+  // again goes back, unless the player has moved the window since.
+  std::optional<QPoint> m_placeBeforeMove;
+  QPoint m_movedTo;
 };

@@ -9,12 +9,15 @@
 #include <QMouseEvent>
 #include <QPaintDevice>
 #include <QPaintEngine>
+#include <QPainter>
 #include <QScreen>
+#include <QStyleOption>
 #include <QTest>
 
 #include <cstdint>
 
 #include "game/view/draw_area.h"
+#include "game/view/menu_item_style.h"
 #include "game/pluvionaut1/status_bar.h"
 #include "game/view/view_geometry.h"
 #include "game/view/window_view.h"
@@ -337,6 +340,49 @@ TEST_F(ViewMenuTest, MenuItemsAtX2AreDrawnWhole) {
   EXPECT_TRUE(drawn.contains(QStringLiteral("非アクティブ時に一時停止"))) << drawn.toStdString();
   EXPECT_TRUE(drawn.contains(QStringLiteral("終了(X)"))) << drawn.toStdString();
   EXPECT_FALSE(drawn.contains(QChar(0x2026))) << drawn.toStdString();
+}
+
+// Fit moves the window to the top of the screen to make room; x1 again puts
+// it back where the player had it.
+TEST_F(ViewMenuTest, X1AfterFitReturnsTheWindowToItsPlace) {
+  Create();
+  ShowAndActivate();
+  form->move(300, 200);
+  QCoreApplication::processEvents();
+  const QPoint place = form->frameGeometry().topLeft();
+  form->MainMenu1().Item("windowscalefit")->trigger();
+  QCoreApplication::processEvents();
+  EXPECT_NE(form->frameGeometry().topLeft(), place);
+  form->MainMenu1().Item("windowscale1")->trigger();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(form->frameGeometry().topLeft(), place);
+}
+
+// A submenu's arrow grows with the menu: at x2 it covers about four times
+// the pixels of the x1 arrow.
+TEST_F(ViewMenuTest, ASubmenuArrowIsMagnifiedWithItsMenu) {
+  Create();
+  QMenu* menu = form->MainMenu1().ViewMenu();
+  const auto darkPixels = [menu](double scale) {
+    TMenuItemStyle style;
+    style.SetScale(scale);
+    QImage image(96, 96, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    QStyleOption option;
+    option.initFrom(menu);
+    option.rect = QRect(40, 40, 16, 16);
+    style.drawPrimitive(QStyle::PE_IndicatorArrowRight, &option, &painter, menu);
+    painter.end();
+    int dark = 0;
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) dark += qGray(image.pixel(x, y)) < 160;
+    }
+    return dark;
+  };
+  const int x1 = darkPixels(1.0);
+  EXPECT_GT(x1, 0);
+  EXPECT_GT(darkPixels(2.0), 3 * x1);
 }
 
 }  // namespace

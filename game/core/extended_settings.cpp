@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <filesystem>
 #include <vector>
 
 #include "platform/kernel/cp932.h"
@@ -119,6 +120,7 @@ bool TExtendedSettings::SetString(std::string_view key, std::string_view value) 
   if (it != m_values.end() && it->second == value) return true;
   if (it == m_values.end()) it = m_values.emplace(std::string(key), std::string()).first;
   it->second = std::string(value);
+  BeforeWriting();
   return WritePrivateProfileStringA(Section().c_str(), Utf8ToCp932(key).c_str(), EncodeValue(value).c_str(),
                                     m_fileName.c_str()) != FALSE;
 }
@@ -127,8 +129,15 @@ bool TExtendedSettings::SetInteger(std::string_view key, int value) { return Set
 
 bool TExtendedSettings::SetBool(std::string_view key, bool value) { return SetString(key, value ? "1" : "0"); }
 
+void TExtendedSettings::BeforeWriting() {
+  if (!m_beforeNewFile) return;
+  std::error_code error;
+  if (!std::filesystem::exists(m_fileName, error) && !error) m_beforeNewFile();
+}
+
 bool TExtendedSettings::WriteAll() {
   bool ok = true;
+  BeforeWriting();
   for (const auto& [key, value] : m_values) {
     if (!WritePrivateProfileStringA(Section().c_str(), Utf8ToCp932(key).c_str(), EncodeValue(value).c_str(),
                                     m_fileName.c_str()))

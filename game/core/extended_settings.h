@@ -12,6 +12,7 @@
 // value round-trips through a file that stays valid CP932.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -55,12 +56,18 @@ class TExtendedSettings {
   bool WriteAll();
 
   const std::string& FileName() const { return m_fileName; }
+  // Called once before this section would start a file that does not exist
+  // yet, so that the file's owner can write its own section first.
+  void SetBeforeNewFile(std::function<void()> beforeNewFile) { m_beforeNewFile = std::move(beforeNewFile); }
 
   // The on-disk form of a value and back (exposed for tests).
   static std::string EncodeValue(std::string_view utf8);
   static std::string DecodeValue(std::string_view stored);
 
  private:
+  void BeforeWriting();
+
   std::string m_fileName;
   std::map<std::string, std::string, std::less<>> m_values;  // UTF-8 key -> UTF-8 value
+  std::function<void()> m_beforeNewFile;
 };

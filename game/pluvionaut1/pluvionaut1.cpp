@@ -61,6 +61,11 @@ TForm1::TForm1(QWidget* parent, int playDevice) : QMainWindow(parent) {
   InstallLanguage();
   menuBar()->setNativeMenuBar(false);
   m_menu = std::make_unique<TMainMenu>(menuBar());
+  // A fresh file starts with the designed section, whatever is changed first.
+  m_extendedSettings->SetBeforeNewFile([this] {
+    TIniFile ini(SettingsFilePath());
+    WriteOptionSettings(*m_menu, ini);
+  });
   // Menus are windows of their own; let them take the form's font too.
   for (QMenu* menu : menuBar()->findChildren<QMenu*>()) menu->setAttribute(Qt::WA_WindowPropagation, true);
   setFont(FormFont());

@@ -342,6 +342,16 @@ TEST_F(ViewMenuTest, MenuItemsAtX2AreDrawnWhole) {
   EXPECT_FALSE(drawn.contains(QChar(0x2026))) << drawn.toStdString();
 }
 
+// A fresh settings file whose first change is one of the added settings
+// still starts with the designed section.
+TEST_F(ViewMenuTest, AFreshSettingsFileStartsWithTheDesignedSection) {
+  Create();
+  form->MainMenu1().Item("windowscale2")->trigger();
+  const std::string settings = Settings();
+  EXPECT_EQ(settings.rfind("[システムデータ]\r\n", 0), 0u) << settings;
+  EXPECT_NE(settings.find("[拡張設定]\r\nウィンドウ倍率=2\r\n"), std::string::npos) << settings;
+}
+
 // Fit moves the window to the top of the screen to make room; x1 again puts
 // it back where the player had it.
 TEST_F(ViewMenuTest, X1AfterFitReturnsTheWindowToItsPlace) {

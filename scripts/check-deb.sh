@@ -117,7 +117,7 @@ close_game
 echo "the installed game started from $work/elsewhere, drew its title and closed"
 
 # Again in English: the menu bar must read differently.
-settings=$(find "$prefixRoot/usr/libexec/pluvionaut" "$work/config" -name pluvionaut.ini 2>/dev/null | head -1)
+settings=$(find "$prefixRoot/usr/libexec/pluvionaut" "$work/config" -name pluvionaut.ini 2>/dev/null | head -1 || true)
 [ -n "$settings" ] || { echo "the installed game wrote no settings file"; exit 1; }
 section=$(printf '[拡張設定]' | iconv -f UTF-8 -t CP932)
 key=$(printf '言語' | iconv -f UTF-8 -t CP932)

@@ -40,6 +40,7 @@ TGameGraphics::TGameGraphics(TOwnerWindow* Owner) {
   RainTexture = LoadPicture("bmp\\rain.bmp");
   BackTexture = LoadPicture("bmp\\back.bmp");
   TitleTexture = LoadPicture("bmp\\title.bmp");
+  m_japaneseTitle = TitleTexture;
   ResultTexture = LoadPicture("bmp\\result.bmp");
   ReadyTexture = LoadPicture("bmp\\ready.bmp");
   GoodTexture = LoadPicture("bmp\\good.bmp");
@@ -80,6 +81,12 @@ TVXTexture* TGameGraphics::LoadPicture(const std::string& FileName) {
 }
 
 TVXTexture* TGameGraphics::LoadExtraPicture(const std::string& FileName) { return LoadPicture(FileName); }
+
+void TGameGraphics::UseEnglishTitle(bool English) {
+  if (English && m_englishTitle == nullptr) m_englishTitle = LoadExtraPicture("bmp\\title_en.bmp");
+  const bool loaded = m_englishTitle != nullptr && m_englishTitle->Width > 0;
+  TitleTexture = English && loaded ? m_englishTitle : m_japaneseTitle;
+}
 
 TVXTexture* TGameGraphics::BlankTexture(UINT Width, UINT Height) {
   TVXTexture* texture = NewTexture();

@@ -67,8 +67,13 @@ class TGameGraphics {
   // A picture beyond the designed fifteen textures, loaded the same way and
   // freed with the others by the wrapper (the parts that draw it ask for it).
   TVXTexture* LoadExtraPicture(const std::string& FileName);
+  // The title picture with its subtitle in English (loaded when first
+  // asked for; without its file the Japanese one stays) or the designed one.
+  void UseEnglishTitle(bool English);
 
  private:
+  TVXTexture* m_japaneseTitle = nullptr;
+  TVXTexture* m_englishTitle = nullptr;
   // A texture in the game's formats, transparent white until loaded.
   TVXTexture* NewTexture();
   TVXTexture* LoadPicture(const std::string& FileName);

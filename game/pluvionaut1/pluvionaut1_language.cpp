@@ -54,4 +54,5 @@ void TForm1::LoadScripts() {
     m_playField->TutorialLines = Memo1;
     m_playField->ScenarioLines = Memo2;
   }
+  if (m_graphics) m_graphics->UseEnglishTitle(m_language->Language() == TLanguage::English);
 }

@@ -24,7 +24,9 @@
 
 #include "tests/support/fake_player.h"
 #include "game/core/extended_settings.h"
+#include "game/frame/game_graphics.h"
 #include "game/frame/play_field.h"
+#include "gfx/texture.h"
 #include "game/language/language.h"
 #include "game/app/qt_application.h"
 #include "game/sequencer/game_cues.h"
@@ -203,6 +205,7 @@ TEST_F(LanguageTest, TheLanguageSwitchesBackAndForthAtOnce) {
   menu.ApplyPlayingState(false);
 
   const auto japaneseTexts = Texts();
+  TVXTexture* const japaneseTitle = form->Graphics().TitleTexture;
   const std::vector<std::string> japaneseTutorial = form->Memo1;
   EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("キャンセル"));
   menu.Item("Play")->showStatusText(form->menuBar());
@@ -237,14 +240,18 @@ TEST_F(LanguageTest, TheLanguageSwitchesBackAndForthAtOnce) {
   EXPECT_NE(form->Memo1.front().find("big brother"), std::string::npos);
   EXPECT_EQ(form->PlayField().TutorialLines, form->Memo1);
   EXPECT_EQ(form->PlayField().ScenarioLines, form->Memo2);
-  // Qt's own texts too.
+  // Qt's own texts too, and the title picture's subtitle.
   EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
+  TVXTexture* const englishTitle = form->Graphics().TitleTexture;
+  EXPECT_NE(englishTitle, japaneseTitle);
+  EXPECT_GT(englishTitle->Width, 0u);
 
   japanese->trigger();
   EXPECT_EQ(form->Language(), TLanguage::Japanese);
   EXPECT_EQ(StoredLanguage(), "ja");
   EXPECT_EQ(Texts(), japaneseTexts);
   EXPECT_EQ(form->Memo1, japaneseTutorial);
+  EXPECT_EQ(form->Graphics().TitleTexture, japaneseTitle);
   EXPECT_EQ(form->StatusBar1()->PanelText(kHintPanel), QStringLiteral("ゲームを始めるよ。"));
   EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("キャンセル"));
 }

@@ -19,6 +19,7 @@ constexpr int kSubtitleTracking = 2;
 constexpr int kRuleGap = 8;          // between the title's baseline area and the rule
 constexpr double kRuleWidth = 2.5;
 constexpr char kSubtitle[] = "ルフナと雨のリズムゲーム";
+constexpr char kEnglishSubtitle[] = "Rufuna's rhythm game of rain";
 
 const Rgba kWhite = Hex(0xFFFFFF);
 
@@ -95,16 +96,16 @@ Canvas DrawLabel(const PictureFonts& fonts, const std::string& text, int pixelSi
   return ShadowedPicture(face.Render(text));
 }
 
-Canvas DrawTitle(const PictureFonts& fonts) {
+Canvas DrawTitle(const PictureFonts& fonts, const std::string& subtitleText) {
   FontFace titleFace(fonts.latinBold, kTitlePixels);
   titleFace.SetTracking(kTitleTracking);
   FontFace subtitleFace(fonts.japanese, kSubtitlePixels);
   subtitleFace.SetTracking(kSubtitleTracking);
   const AlphaMask title = titleFace.Render("Pluvionaut");
-  const AlphaMask subtitle = subtitleFace.Render(kSubtitle);
+  const AlphaMask subtitle = subtitleFace.Render(subtitleText);
 
   // The title; under it a rule that ends in a falling drop, and the
-  // Japanese subtitle set to the right beneath.
+  // subtitle set to the right beneath.
   const double dropRadius = 4.0;
   const int ruleY = title.Height() + kRuleGap;
   const int width = std::max(title.Width(), subtitle.Width()) + static_cast<int>(dropRadius * 3);
@@ -124,7 +125,9 @@ std::vector<Picture> DrawAllPictures(const PictureFonts& fonts) {
   pictures.push_back({"flash.bmp", BmpKind::Opaque24, DrawFlash()});
   pictures.push_back({"rain.bmp", BmpKind::Alpha32, DrawRain()});
   pictures.push_back({"back.bmp", BmpKind::Opaque24, DrawBack()});
-  pictures.push_back({"title.bmp", BmpKind::Alpha32, DrawTitle(fonts)});
+  pictures.push_back({"title.bmp", BmpKind::Alpha32, DrawTitle(fonts, kSubtitle)});
+  // Beyond the designed eleven: the title with its subtitle in English.
+  pictures.push_back({"title_en.bmp", BmpKind::Alpha32, DrawTitle(fonts, kEnglishSubtitle)});
   pictures.push_back({"result.bmp", BmpKind::Alpha32, DrawLabel(fonts, "RESULT", 56, 4)});
   pictures.push_back({"ready.bmp", BmpKind::Alpha32, DrawLabel(fonts, "READY", 64, 6)});
   // Beyond the designed eleven: the lettering over a paused game.

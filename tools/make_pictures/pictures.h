@@ -43,7 +43,8 @@ Canvas DrawBack();
 
 // Lettering (lettering_pictures.cpp): white RGB, the words in alpha with a
 // soft drop shadow, for the game to tint.
-Canvas DrawTitle(const PictureFonts& fonts);
+// The title over a subtitle (UTF-8) set in the Gothic face.
+Canvas DrawTitle(const PictureFonts& fonts, const std::string& subtitle);
 Canvas DrawLabel(const PictureFonts& fonts, const std::string& text, int pixelSize, int tracking);
 
 // The desktop icon, size x size pixels (icon_picture.cpp).

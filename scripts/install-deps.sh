@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-l10n-tools qt6-translations-l10n zlib1g-dev
   libfluidsynth-dev fluid-soundfont-gm timgm6mb-soundfont
-  librtaudio-dev librtmidi-dev libsndfile1-dev libasound2-dev
+  librtaudio-dev librtmidi-dev libsndfile1-dev libasound2-dev libpulse-dev
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic
   libsqlite3-dev
   xvfb xdotool x11-utils imagemagick libx11-dev

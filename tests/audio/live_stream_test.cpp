@@ -23,6 +23,7 @@
 #include "audio_test_support.h"
 #include "game/sequencer/midi_play_v.h"
 #include "platform/audio/audio_engine.h"
+#include "platform/audio/audio_stream.h"
 #include "platform/kernel/tick_count.h"
 #include "platform/ui/application.h"
 #include "platform/ui/message_window.h"
@@ -351,6 +352,43 @@ TEST_F(LiveStreamTest, AServerThatGoesAwayIsNoticedAndTheStreamOpensAgainOnItsRe
   }
   EXPECT_TRUE(keptPace) << "the stream on the server that came back does not keep pace";
   EXPECT_FALSE(engine.StreamLost());
+}
+
+// Three sinks of one description: the list tells them apart, the stream
+// opens on the server's default one (the first) whatever the names, and a
+// chosen one by its place among them.
+TEST_F(LiveStreamTest, SinksOfOneDescriptionAreToldApartAndTheDefaultOneGetsTheSound) {
+  ASSERT_TRUE(server.AddSink("pluvionaut_test_other_a"));
+  ASSERT_TRUE(server.AddSink("pluvionaut_test_other_b"));
+  const std::vector<std::string> names = TAudioStream::OutputDeviceNames();
+  for (const char* name : {"PulseAudio: Null Output", "PulseAudio: Null Output (2)", "PulseAudio: Null Output (3)"}) {
+    EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
+  }
+  const std::string recording = (folder / "default_sink.wav").string();
+  ASSERT_TRUE(server.StartRecording(recording));
+  TAudioStream stream;
+  double phase = 0.0;
+  const auto tone = [&phase](float* out, unsigned frames) {
+    for (unsigned f = 0; f < frames; ++f) {
+      out[2 * f] = out[2 * f + 1] = static_cast<float>(0.5 * std::sin(phase));
+      phase += 2.0 * M_PI * 440.0 / 48000.0;
+    }
+  };
+  std::string reason;
+  ASSERT_TRUE(stream.Open(tone, reason)) << reason;
+  EXPECT_EQ(stream.Settings().deviceName, "PulseAudio: Null Output");
+  std::this_thread::sleep_for(2s);
+  stream.Close();
+  std::this_thread::sleep_for(kTail);
+  server.StopRecording();
+  double rate = 0.0;
+  const std::vector<double> peaks = MillisecondPeaks(recording, rate);
+  ASSERT_FALSE(peaks.empty());
+  EXPECT_GT(*std::max_element(peaks.begin(), peaks.end()), 0.3) << "the default sink heard nothing";
+
+  ASSERT_TRUE(stream.Open(tone, reason, "PulseAudio: Null Output (3)")) << reason;
+  EXPECT_EQ(stream.Settings().deviceName, "PulseAudio: Null Output (3)");
+  stream.Close();
 }
 
 }  // namespace

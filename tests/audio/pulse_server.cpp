@@ -81,3 +81,9 @@ bool TPulseServer::StartRecording(const std::string& wavFile) {
 }
 
 void TPulseServer::StopRecording() { m_recorder.Stop(); }
+
+bool TPulseServer::AddSink(const std::string& name) {
+  return RunCommand({FindProgram("pactl"), "load-module", "module-null-sink", "sink_name=" + name, "rate=48000"},
+                    m_environment, 5000)
+             .ExitCode == 0;
+}

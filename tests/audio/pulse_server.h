@@ -19,6 +19,8 @@ class TPulseServer {
   // not installed or the server does not come up.
   bool Start(const std::string& folder, std::string& reason);
   void Stop();
+  // One more null sink, with the description every null sink has by default.
+  bool AddSink(const std::string& name);
 
   // Records the sink's monitor into a WAV file until StopRecording.
   bool StartRecording(const std::string& wavFile);

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QMenu>
 
+#include <filesystem>
+
 #include "game/core/extended_settings.h"
 #include "game/menus/main_menu.h"
 #include "game/sequencer/play_device.h"
@@ -43,6 +45,13 @@ const TVolumeTexts kVolumeTexts[] = {
     {"25%", "曲の音量をうんと小さくするよ。", "私の声をひそひそ声にするよ。"},
     {"0%", "曲の音を消すよ。ちょっとさびしいね。", "私の声を消すよ。できれば聞いてほしいけど。"},
 };
+
+// Whether the two paths name one file (links followed); false for an empty one.
+bool SameFile(const std::string& a, const std::string& b) {
+  if (a.empty() || b.empty()) return false;
+  std::error_code error;
+  return a == b || std::filesystem::equivalent(a, b, error);
+}
 
 // The status line when the chosen MIDI output cannot be opened.
 QString MidiOutputUnusableText(const std::string& name) {
@@ -199,8 +208,15 @@ void TSoundMenu::BuildSoundFontMenu(QMenu* parent) {
 
 void TSoundMenu::RefreshSoundFonts() {
   std::vector<std::string> files = FindSoundFonts(SoundFontFolders());
-  const std::string inUse = TAudioEngine::Global().SoundFontPath();
-  if (!inUse.empty() && std::find(files.begin(), files.end(), inUse) == files.end()) files.push_back(inUse);
+  // The font in use is listed once, under the name the folder lists it by
+  // (default-GM.sf2 is a link to FluidR3_GM.sf2).
+  std::string inUse = TAudioEngine::Global().SoundFontPath();
+  const auto listed = std::find_if(files.begin(), files.end(), [&](const std::string& f) { return SameFile(f, inUse); });
+  if (listed != files.end()) {
+    inUse = *listed;
+  } else if (!inUse.empty()) {
+    files.push_back(inUse);
+  }
   for (const std::string& file : files) {
     const QString path = FromUtf8(file);
     QAction* item = AddDeviceItem(m_soundFontMenu, m_soundFontGroup, "SoundFont", m_soundFontItems, path,
@@ -216,6 +232,8 @@ void TSoundMenu::RefreshSoundFonts() {
 }
 
 bool TSoundMenu::ChooseSoundFont(const QString& path) {
+  // The font already playing is not loaded again.
+  if (SameFile(ToUtf8(path), TAudioEngine::Global().SoundFontPath())) return true;
   if (!m_soundFontSwap.Start(ToUtf8(path))) return false;
   ShowStatusLine(Tr(StatusText("サウンドフォントを読み込んでいるよ。ちょっと待ってね。")));
   m_loadPoll.start();
@@ -364,11 +382,17 @@ void TSoundMenu::WatchOutput() {
   // A new stream settles for a moment before it plays: not in the middle of a game.
   const bool mayReopen = !Playing() && !SoundFontLoading();
   const auto reopen = [&] { return engine.ReopenOutput(m_settings.String(kAudioOutputSetting)); };
-  switch (m_reconnect.Watch(std::chrono::steady_clock::now(), engine.StreamLost(), mayReopen, reopen)) {
+  // An output that never opened (no sound server yet at start-up) is looked
+  // for in the same way as one that was lost, once a sound system is there.
+  const bool neverOpened = engine.OutputFailed() && TAudioStream::SoundSystemPresent();
+  switch (m_reconnect.Watch(std::chrono::steady_clock::now(), engine.StreamLost() || neverOpened, mayReopen, reopen)) {
     case TOutputReconnect::TReport::None:
       break;
     case TOutputReconnect::TReport::Lost:
-      ShowStatusLine(Tr(StatusText("オーディオ出力が音を受け取らなくなっちゃった。戻ってきたら、つなぎ直すね。")));
+      // Without sound from the start the player has been told so already.
+      if (!neverOpened) {
+        ShowStatusLine(Tr(StatusText("オーディオ出力が音を受け取らなくなっちゃった。戻ってきたら、つなぎ直すね。")));
+      }
       break;
     case TOutputReconnect::TReport::Reconnected:
       ShowStatusLine(Tr(StatusText("オーディオ出力が戻ってきたから、つなぎ直したよ。")));

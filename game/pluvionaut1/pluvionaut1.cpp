@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "game/core/bar_motion.h"
+#include "game/input/bar_keys.h"
 #include "game/input/gamepad.h"
 #include "game/pluvionaut1/cursor_publisher.h"
 #include "game/view/draw_area.h"
@@ -129,6 +130,11 @@ TForm1::~TForm1() {
   Application().SetIdleHandler(nullptr);
   m_framerateTimer.stop();
   m_soundMenu.reset();
+  // The keys' filter and the cursor's listener refer to the bar's motion,
+  // which goes before Qt deletes the children.
+  delete m_barKeys;
+  m_barKeys = nullptr;
+  m_cursor->SetListener([](int x) { Application().PublishCursorClientX(x); });
   m_gamepad.reset();
   if (m_ownPlayer) {
     m_ownPlayer->OnGameEnd = nullptr;

@@ -943,5 +943,21 @@ You can keep playing, but I&apos;ll stop keeping records. Sorry, big brother.</t
         <source>操作の設定...</source>
         <translation>&amp;Controls...</translation>
     </message>
+    <message>
+        <source>キーボード</source>
+        <translation>Keyboard</translation>
+    </message>
+    <message>
+        <source>ゲームパッド</source>
+        <translation>Gamepad</translation>
+    </message>
+    <message>
+        <source>マウス</source>
+        <translation>Mouse</translation>
+    </message>
+    <message>
+        <source>操作</source>
+        <translation>Input</translation>
+    </message>
 </context>
 </TS>

@@ -25,6 +25,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -93,6 +94,9 @@ class TForm1 : public QMainWindow {
   // Keys and pads may move the bar: a game runs, not paused, and the window
   // itself has the keys (no menu, no dialog).
   bool BarMayMove() const;
+  // The input that moved the bar furthest in the game last started, as the
+  // records store it (the mouse when none moved it).
+  std::string MostUsedBarInput() const;
   // What the device wrapper is created with: handle, sizes, SetWindowPos.
   TOwnerWindow& OwnerWindow();
   // The settings beyond the designed options, read before anything else is
@@ -244,6 +248,8 @@ class TForm1 : public QMainWindow {
   TBarKeys* m_barKeys = nullptr;  // owned by Qt's object tree
   std::unique_ptr<TGamepad> m_gamepad;
   QAction* m_controlsItem = nullptr;
+  std::array<double, 3> m_barTravelPx{};  // by TBarInput, in the game last started
+  int m_lastBarX = 0;
   std::unique_ptr<TFormOwnerWindow> m_ownerWindow;
   std::unique_ptr<TGameGraphics> m_graphics;
   std::unique_ptr<TPlayField> m_playField;

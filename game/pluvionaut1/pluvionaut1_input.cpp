@@ -4,6 +4,8 @@
 #include <QAction>
 #include <QApplication>
 
+#include <cstdlib>
+
 #include "game/core/bar_motion.h"
 #include "game/core/extended_settings.h"
 #include "game/input/bar_keys.h"
@@ -49,6 +51,27 @@ void TForm1::PollBarInputs() {
   m_barMotion->MouseMoved(m_cursor->ClientX());
   m_barKeys->Poll();
   m_gamepad->Poll();
+  const int x = BarX();
+  if (m_player != nullptr && m_player->Playing() && m_player->PauseState() == TPauseState::None) {
+    m_barTravelPx[static_cast<size_t>(m_barMotion->Owner())] += std::abs(x - m_lastBarX);
+  }
+  m_lastBarX = x;
+}
+
+std::string TForm1::MostUsedBarInput() const {
+  size_t most = static_cast<size_t>(TBarInput::Mouse);
+  for (size_t i = 0; i < m_barTravelPx.size(); ++i) {
+    if (m_barTravelPx[i] > m_barTravelPx[most]) most = i;
+  }
+  switch (static_cast<TBarInput>(most)) {
+    case TBarInput::Keyboard:
+      return kBarInputKeyboard;
+    case TBarInput::Gamepad:
+      return kBarInputGamepad;
+    case TBarInput::Mouse:
+      break;
+  }
+  return kBarInputMouse;
 }
 
 void TForm1::ControlsClick() {

@@ -113,6 +113,7 @@ TEST_F(BarKeysWindowTest, KeysMoveTheBarOnlyDuringAnUnpausedGameAndTheMouseTakes
   EXPECT_EQ(form->BarX(), 100);
 
   form->PlayClick();
+  EXPECT_EQ(form->MostUsedBarInput(), kBarInputMouse);
   ASSERT_TRUE(player.playing);
   Press(Qt::Key_Right);
   EXPECT_EQ(form->BarMotion().Owner(), TBarInput::Keyboard);
@@ -166,6 +167,13 @@ TEST_F(BarKeysWindowTest, KeysMoveTheBarOnlyDuringAnUnpausedGameAndTheMouseTakes
   EXPECT_EQ(form->BarMotion().Owner(), TBarInput::Mouse);
   EXPECT_EQ(form->BarX(), 95);
   EXPECT_EQ(Application().CursorClientX(), 95);
+  // The keys moved the bar furthest in this game: its record says so.
+  EXPECT_EQ(form->MostUsedBarInput(), kBarInputKeyboard);
+  Mouse(600);
+  Frame();
+  Mouse(0);
+  Frame();
+  EXPECT_EQ(form->MostUsedBarInput(), kBarInputMouse);
 }
 
 TEST_F(BarKeysWindowTest, RemappedKeysReplaceTheDefaultsAndFaultyNamesFallBack) {

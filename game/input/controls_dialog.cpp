@@ -17,6 +17,8 @@ namespace {
 
 constexpr double kDeadZoneStep = 0.01;
 constexpr int kDeadZoneDecimals = 2;
+// Wide enough for the refusal line on two lines at most.
+constexpr int kDialogMinWidth = 360;
 
 }  // namespace
 
@@ -38,6 +40,7 @@ TControlsDialog::TControlsDialog(QWidget* parent, TExtendedSettings& settings)
     : QDialog(parent), m_settings(settings), m_bindings(ReadKeyBindings(settings)) {
   setObjectName(QStringLiteral("ControlsDialog"));
   setWindowTitle(Tr("操作の設定"));
+  setMinimumWidth(kDialogMinWidth);
   auto* layout = new QVBoxLayout(this);
   auto* guide = new QLabel(Tr("ボタンを押してから、使いたいキーを押してね。"), this);
   guide->setWordWrap(true);

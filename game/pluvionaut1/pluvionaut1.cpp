@@ -135,6 +135,7 @@ TForm1::~TForm1() {
   delete m_barKeys;
   m_barKeys = nullptr;
   m_cursor->SetListener([](int x) { Application().PublishCursorClientX(x); });
+  m_padTimer.stop();
   m_gamepad.reset();
   if (m_ownPlayer) {
     m_ownPlayer->OnGameEnd = nullptr;

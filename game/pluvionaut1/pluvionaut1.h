@@ -247,6 +247,9 @@ class TForm1 : public QMainWindow {
   std::unique_ptr<TBarMotion> m_barMotion;
   TBarKeys* m_barKeys = nullptr;  // owned by Qt's object tree
   std::unique_ptr<TGamepad> m_gamepad;
+  // While a controller is plugged in, SDL is asked for its events more often
+  // than the frames come, so that the pad's changes carry their own moments.
+  QTimer m_padTimer;
   QAction* m_controlsItem = nullptr;
   std::array<double, 3> m_barTravelPx{};  // by TBarInput, in the game last started
   int m_lastBarX = 0;

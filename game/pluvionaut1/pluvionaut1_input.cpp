@@ -16,6 +16,14 @@
 #include "game/pluvionaut1/pluvionaut1.h"
 #include "game/sequencer/window_player.h"
 
+namespace {
+
+// SDL stamps a controller's events when it is asked for them: every 4 ms
+// keeps the stamps within a judging step of the stick's real moves.
+constexpr int kPadPollMs = 4;
+
+}  // namespace
+
 void TForm1::CreateBarInputs() {
   const auto barX = [this] { return BarX(); };
   const auto mouseX = [this] { return m_cursor->ClientX(); };
@@ -35,6 +43,8 @@ void TForm1::CreateBarInputs() {
       m_player->Pause();
     }
   };
+  m_padTimer.setInterval(kPadPollMs);
+  connect(&m_padTimer, &QTimer::timeout, this, [this] { m_gamepad->Poll(); });
   m_controlsItem = AddControlsItem(*m_menu);
   connect(m_controlsItem, &QAction::triggered, this, [this] { ControlsClick(); });
 }
@@ -51,6 +61,15 @@ void TForm1::PollBarInputs() {
   m_barMotion->MouseMoved(m_cursor->ClientX());
   m_barKeys->Poll();
   m_gamepad->Poll();
+  // No controller, no timer: a machine without one is not woken for it.
+  const bool padPlugged = m_gamepad->ControllerCount() > 0;
+  if (padPlugged != m_padTimer.isActive()) {
+    if (padPlugged) {
+      m_padTimer.start();
+    } else {
+      m_padTimer.stop();
+    }
+  }
   const int x = BarX();
   if (m_player != nullptr && m_player->Playing() && m_player->PauseState() == TPauseState::None) {
     m_barTravelPx[static_cast<size_t>(m_barMotion->Owner())] += std::abs(x - m_lastBarX);

@@ -66,17 +66,6 @@ TEST_F(BarMotionTest, PiecesJoinWhereTheLastOneBroughtTheBarAndStopAtTheEdges) {
   EXPECT_EQ(Motion.XAt(19990.0), kPlayFieldWidth - 1.0);
 }
 
-TEST_F(BarMotionTest, BothDirectionsOrNoneStand) {
-  EXPECT_EQ(KeyVelocity(true, true, false), 0.0);
-  EXPECT_EQ(KeyVelocity(true, true, true), 0.0);
-  EXPECT_EQ(KeyVelocity(false, false, true), 0.0);
-  EXPECT_EQ(KeyVelocity(true, false, false), -kWalkPxPerMs);
-  EXPECT_EQ(KeyVelocity(false, true, true), kDashPxPerMs);
-  Motion.Take(TBarInput::Keyboard, 200, 200, 0.0);
-  Motion.SetVelocity(KeyVelocity(true, true, false), 0.0);
-  EXPECT_EQ(Motion.XAt(700.0), 200.0);
-}
-
 TEST_F(BarMotionTest, TheStickSpeedGrowsFromTheDeadZoneToDashSpeed) {
   const double deadZone = 0.15;
   EXPECT_EQ(StickVelocity(0.15, deadZone), 0.0);

@@ -203,17 +203,3 @@ TEST_F(BarKeysWindowTest, RemappedKeysReplaceTheDefaultsAndFaultyNamesFallBack) 
   EXPECT_EQ(player.state, TPauseState::Paused);
 }
 
-TEST(KeyBindings, NamesRoundTripAsQtsPortableTextAndUnknownOnesAreRefused) {
-  EXPECT_EQ(KeyName(Qt::Key_Shift), QStringLiteral("Shift"));
-  EXPECT_EQ(KeyFromName(QStringLiteral("shift")), Qt::Key_Shift);
-  for (int key : {int{Qt::Key_Left}, int{Qt::Key_Z}, int{Qt::Key_Space}, int{Qt::Key_Escape}, int{Qt::Key_F5},
-                  int{Qt::Key_Control}, int{Qt::Key_Semicolon}}) {
-    EXPECT_EQ(KeyFromName(KeyName(key)), key) << KeyName(key).toStdString();
-  }
-  EXPECT_EQ(KeyFromName(QStringLiteral("Ctrl+A")), 0);
-  EXPECT_EQ(KeyFromName(QStringLiteral("Nonsense")), 0);
-  EXPECT_EQ(KeyFromName(QString()), 0);
-  EXPECT_EQ(KeyListFromText(QStringLiteral("Left; Z")), (QList<int>{Qt::Key_Left, Qt::Key_Z}));
-  EXPECT_TRUE(KeyListFromText(QStringLiteral("Left; Nonsense")).isEmpty());
-  EXPECT_EQ(KeyListText({Qt::Key_Right, Qt::Key_X}), QStringLiteral("Right; X"));
-}

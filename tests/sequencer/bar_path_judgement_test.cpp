@@ -24,12 +24,6 @@ class BarPathJudgementTest : public SequencerTest {
     Motion.SetClock([this] { return static_cast<double>(Player->PositionMs.load()); });
     Player->BarMotion = &Motion;
   }
-  // Ticks 5 ms steps until the song ends; the motion's clock is the song's.
-  void Run() {
-    Player->Playing = true;
-    Player->Tick(0);
-    for (int i = 0; i < 100000 && Player->Playing; ++i) Player->Tick(kStepMs);
-  }
   TBarMotion Motion;
 };
 
@@ -82,16 +76,3 @@ TEST_F(BarPathJudgementTest, DropsOnTheHeldKeysPathAreCaughtAndDropsBehindItAreM
   EXPECT_EQ(Player->BadCount, 2);
 }
 
-TEST_F(BarPathJudgementTest, WithTheMouseOwningTheBarTheMouseAloneJudges) {
-  Load(NotesSong({{100, 0, 60}, {200, 0, 60}}, 400));
-  Bar(kMouseX, kHalfWidth);
-  SetLanes(LaneAt(kMouseX));
-  // A path that was given back: its speed no longer counts.
-  Motion.Take(TBarInput::Keyboard, kStartX, kMouseX, 0.0);
-  Motion.SetVelocity(kDashPxPerMs, 0.0);
-  ASSERT_TRUE(Motion.MouseMoved(kMouseX + kHandOverPx + 1));
-  Application().PublishCursorClientX(kMouseX);
-  Run();
-  EXPECT_EQ(Player->GoodCount, 2);
-  EXPECT_EQ(Player->BadCount, 0);
-}

@@ -14,6 +14,11 @@ inline constexpr char kLaneModeSRandom[] = "S-RANDOM";
 
 inline constexpr int kRecordChannelCount = 16;
 
+// The input that moved the bar most in a game, as stored.
+inline constexpr char kBarInputMouse[] = "mouse";
+inline constexpr char kBarInputKeyboard[] = "keyboard";
+inline constexpr char kBarInputGamepad[] = "gamepad";
+
 // The options of one game.
 struct TGameOptions {
   int32_t RainSpeed = 100;      // pixels per quarter note (100 = option 1.0)
@@ -38,6 +43,7 @@ struct TGameRecord {
   int32_t Bad = 0;
   int32_t MaxCombo = 0;
   TGameOptions Options;
+  std::string BarInput = kBarInputMouse;  // kBarInputMouse, ...Keyboard or ...Gamepad
 };
 
 // A song as the records window lists it: the last name and path it was

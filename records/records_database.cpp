@@ -102,13 +102,15 @@ int64_t TRecordsDatabase::AddGame(const TGameRecord& game) {
   TSqliteStatement insert(m_connection,
                           "INSERT INTO games (song_sha256, played_at, path, file_name, title, end_time_ms, good, bad, "
                           "max_combo, rain_speed, hidden, sudden, lane_mode, channels, music_speed, bar_half_width, "
-                          "offset_ms) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17)");
+                          "offset_ms, bar_input) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, "
+                          "?18)");
   const TGameOptions& o = game.Options;
   insert.Bind(1, game.SongSha256).Bind(2, game.PlayedAt).Bind(3, game.Path).Bind(4, game.FileName);
   insert.Bind(5, game.Title).Bind(6, int64_t{game.EndTimeMs}).Bind(7, int64_t{game.Good}).Bind(8, int64_t{game.Bad});
   insert.Bind(9, int64_t{game.MaxCombo}).Bind(10, int64_t{o.RainSpeed}).Bind(11, int64_t{o.Hidden});
   insert.Bind(12, int64_t{o.Sudden}).Bind(13, o.LaneMode).Bind(14, ChannelText(o.Channels));
   insert.Bind(15, o.MusicSpeed).Bind(16, int64_t{o.BarHalfWidth}).Bind(17, int64_t{o.OffsetMs});
+  insert.Bind(18, game.BarInput);
   insert.Run();
   const int64_t id = m_connection.LastInsertRowId();
 
@@ -152,7 +154,7 @@ std::vector<TSongSummary> TRecordsDatabase::Songs() {
 std::vector<TGameRecord> TRecordsDatabase::GamesOfSong(const std::string& songSha256) {
   TSqliteStatement query(m_connection,
                          "SELECT id, song_sha256, played_at, path, file_name, title, end_time_ms, good, bad, max_combo, "
-                         "rain_speed, hidden, sudden, lane_mode, channels, music_speed, bar_half_width, offset_ms "
+                         "rain_speed, hidden, sudden, lane_mode, channels, music_speed, bar_half_width, offset_ms, bar_input "
                          "FROM games WHERE song_sha256 = ?1 ORDER BY id DESC");
   query.Bind(1, songSha256);
   std::vector<TGameRecord> games;
@@ -177,6 +179,7 @@ std::vector<TGameRecord> TRecordsDatabase::GamesOfSong(const std::string& songSh
     o.MusicSpeed = query.Real(15);
     o.BarHalfWidth = static_cast<int32_t>(query.Integer(16));
     o.OffsetMs = static_cast<int32_t>(query.Integer(17));
+    game.BarInput = query.Text(18);
     games.push_back(std::move(game));
   }
   return games;

@@ -60,7 +60,13 @@ INSERT INTO songs
   WHERE g.id = (SELECT l.id FROM games l WHERE l.song_sha256 = g.song_sha256 ORDER BY l.played_at DESC, l.id DESC LIMIT 1);
 )sql";
 
-constexpr const char* kSteps[kNewestVersion] = {kVersion1, kVersion2};
+// Version 3: the input that moved the bar most in each game ("mouse",
+// "keyboard" or "gamepad"); every game before it was played with the mouse.
+constexpr char kVersion3[] = R"sql(
+ALTER TABLE games ADD COLUMN bar_input TEXT NOT NULL DEFAULT 'mouse';
+)sql";
+
+constexpr const char* kSteps[kNewestVersion] = {kVersion1, kVersion2, kVersion3};
 
 void SetVersion(TSqliteConnection& connection, int version) {
   connection.Execute("PRAGMA user_version = " + std::to_string(version));

@@ -11,7 +11,7 @@ packages=(
   libfluidsynth-dev fluid-soundfont-gm timgm6mb-soundfont
   librtaudio-dev librtmidi-dev libsndfile1-dev libasound2-dev libpulse-dev
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic
-  libsqlite3-dev
+  libsqlite3-dev libsdl2-dev
   xvfb xdotool x11-utils imagemagick libx11-dev
   dpkg-dev appstream desktop-file-utils
   pulseaudio pulseaudio-utils

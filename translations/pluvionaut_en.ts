@@ -887,5 +887,77 @@ You can keep playing, but I&apos;ll stop keeping records. Sorry, big brother.</t
         <source>オーディオ出力が音を受け取らなくなっちゃった。戻ってきたら、つなぎ直すね。</source>
         <translation>The audio output stopped taking sound. I&apos;ll reconnect when it&apos;s back.</translation>
     </message>
+    <message>
+        <source>%1にするキーを押してね。</source>
+        <translation>Press the key you want for %1.</translation>
+    </message>
+    <message>
+        <source>これにする</source>
+        <translation>Use these</translation>
+    </message>
+    <message>
+        <source>そのキーはもう%1で使ってるよ。ほかのキーにしてね。</source>
+        <translation>That key is already the %1. Pick another one, okay?</translation>
+    </message>
+    <message>
+        <source>キーを待ってるよ…</source>
+        <translation>Waiting for a key...</translation>
+    </message>
+    <message>
+        <source>スティックをこれより小さく倒しても、バーは動かないよ。</source>
+        <translation>Tilting the stick less than this won&apos;t move the bar.</translation>
+    </message>
+    <message>
+        <source>ダッシュキー</source>
+        <translation>Dash key</translation>
+    </message>
+    <message>
+        <source>パッドの遊び</source>
+        <translation>Pad dead zone</translation>
+    </message>
+    <message>
+        <source>ボタンを押してから、使いたいキーを押してね。</source>
+        <translation>Click a button, then press the key you want to use.</translation>
+    </message>
+    <message>
+        <source>マウスの代わりに、キーボードやゲームパッドでもバーを動かせるよ。使うキーはここで決めてね。</source>
+        <translation>You can move the bar with the keyboard or a gamepad instead of the mouse, big brother. Choose your keys here.</translation>
+    </message>
+    <message>
+        <source>一時停止キー</source>
+        <translation>Pause key</translation>
+    </message>
+    <message>
+        <source>右キー</source>
+        <translation>Right key</translation>
+    </message>
+    <message>
+        <source>左キー</source>
+        <translation>Left key</translation>
+    </message>
+    <message>
+        <source>操作の設定</source>
+        <translation>Controls</translation>
+    </message>
+    <message>
+        <source>操作の設定...</source>
+        <translation>&amp;Controls...</translation>
+    </message>
+    <message>
+        <source>キーボード</source>
+        <translation>Keyboard</translation>
+    </message>
+    <message>
+        <source>ゲームパッド</source>
+        <translation>Gamepad</translation>
+    </message>
+    <message>
+        <source>マウス</source>
+        <translation>Mouse</translation>
+    </message>
+    <message>
+        <source>操作</source>
+        <translation>Input</translation>
+    </message>
 </context>
 </TS>

@@ -57,3 +57,19 @@ inline constexpr char kLanguageKey[] = "言語";
 inline constexpr char kJapaneseCode[] = "ja";
 inline constexpr char kEnglishCode[] = "en";
 inline constexpr TStringSetting kLanguageSetting{kLanguageKey, kJapaneseCode};
+
+// Keyboard and gamepad. Keys are Qt's portable key names, several joined by
+// "; " (QKeySequence's list form).
+inline constexpr char kLeftKeyKey[] = "左キー";
+inline constexpr char kRightKeyKey[] = "右キー";
+inline constexpr char kDashKeyKey[] = "ダッシュキー";
+inline constexpr char kPauseKeyKey[] = "一時停止キー";
+inline constexpr char kPadDeadZoneKey[] = "パッドの遊び";  // a fraction of the stick's travel
+inline constexpr TStringSetting kLeftKeySetting{kLeftKeyKey, "Left; Z"};
+inline constexpr TStringSetting kRightKeySetting{kRightKeyKey, "Right; X"};
+inline constexpr TStringSetting kDashKeySetting{kDashKeyKey, "Shift"};
+inline constexpr TStringSetting kPauseKeySetting{kPauseKeyKey, "Esc; Space"};
+inline constexpr TStringSetting kPadDeadZoneSetting{kPadDeadZoneKey, "0.15"};
+inline constexpr double kPadDeadZoneDefault = 0.15;
+inline constexpr double kPadDeadZoneMin = 0.05;
+inline constexpr double kPadDeadZoneMax = 0.50;

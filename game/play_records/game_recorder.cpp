@@ -67,7 +67,7 @@ std::optional<TSongSummary> TGameRecorder::BeginGame(const TGameOptions& options
   }
 }
 
-void TGameRecorder::GameEnded(int32_t good, int32_t bad, int32_t maxCombo) {
+void TGameRecorder::GameEnded(int32_t good, int32_t bad, int32_t maxCombo, const std::string& barInput) {
   if (!m_running || !m_database) return;
   TGameRecord game = std::move(*m_running);
   m_running.reset();
@@ -75,6 +75,7 @@ void TGameRecorder::GameEnded(int32_t good, int32_t bad, int32_t maxCombo) {
   game.Good = good;
   game.Bad = bad;
   game.MaxCombo = maxCombo;
+  game.BarInput = barInput;
   try {
     m_database->AddGame(game);
   } catch (const std::exception& error) {

@@ -45,8 +45,9 @@ class TGameRecorder {
   // summary before it (empty for a first game or without records).
   std::optional<TSongSummary> BeginGame(const TGameOptions& options, int32_t endTimeMs);
   // The game begun last has ended with at least one judged drop: its row is
-  // written. Without a begun game (or records) nothing happens.
-  void GameEnded(int32_t good, int32_t bad, int32_t maxCombo);
+  // written, with the input that moved the bar most (kBarInputMouse...).
+  // Without a begun game (or records) nothing happens.
+  void GameEnded(int32_t good, int32_t bad, int32_t maxCombo, const std::string& barInput = kBarInputMouse);
 
   // The queries behind the menu and the window; empty without records.
   std::vector<TSongSummary> RecentSongs();

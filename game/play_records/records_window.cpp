@@ -30,13 +30,24 @@ constexpr double kNormalSpeed = 1.0;
 // Header texts (source texts for Tr), in column order.
 constexpr const char* kSongHeaders[] = {Translatable("曲名"),       Translatable("ファイル名"), Translatable("遊んだ回数"),
                                         Translatable("ベスト"),     Translatable("最大コンボ"), Translatable("最後に遊んだ日")};
-constexpr const char* kGameHeaders[] = {Translatable("日時"), "Good", "Bad", "%", Translatable("最大コンボ"), Translatable("オプション")};
+constexpr const char* kGameHeaders[] = {Translatable("日時"), "Good", "Bad", "%", Translatable("最大コンボ"),
+                                        Translatable("操作"), Translatable("オプション")};
 constexpr const char* kWindowTitle = Translatable("プレイ記録");
 constexpr const char* kFilterHint = Translatable("曲名やファイル名でしぼりこめるよ。");
 constexpr const char* kGamesHeading = Translatable("選んだ曲の記録だよ。ダブルクリックでその曲を開くよ。");
 constexpr const char* kNoRecords = Translatable("まだ記録がないよ。1曲遊んでみてね！");
 constexpr const char* kRecordsOff = Translatable("プレイ記録はお休み中だよ。");
+// The inputs as the window names them (source texts for Tr).
+constexpr const char* kMouseInput = Translatable("マウス");
+constexpr const char* kKeyboardInput = Translatable("キーボード");
+constexpr const char* kGamepadInput = Translatable("ゲームパッド");
 constexpr const char* kFileMissing = Translatable("この曲のファイルが見つからないよ…。動かしちゃった？");
+
+QString BarInputText(const std::string& stored) {
+  if (stored == kBarInputKeyboard) return Tr(kKeyboardInput);
+  if (stored == kBarInputGamepad) return Tr(kGamepadInput);
+  return Tr(kMouseInput);
+}
 
 QStandardItem* Cell(const QString& text, const QVariant& sortValue) {
   auto* item = new QStandardItem(text);
@@ -188,6 +199,8 @@ void TRecordsWindow::ShowGamesOf(const std::string& songSha256) {
     const double percent = GoodPercent(game.Good, game.Bad);
     m_games->setItem(row, kGamePercent, Cell(PercentText(percent), percent));
     m_games->setItem(row, kGameMaxCombo, Cell(QString::number(game.MaxCombo), game.MaxCombo));
+    const QString input = BarInputText(game.BarInput);
+    m_games->setItem(row, kGameBarInput, Cell(input, input));
     const QString options = OptionsText(game.Options);
     m_games->setItem(row, kGameOptions, Cell(options, options));
   }

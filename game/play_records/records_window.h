@@ -27,7 +27,7 @@ class TRecordsWindow : public QDialog {
  public:
   // Columns of the song list and of the game list.
   enum TSongColumn { kSongTitle, kSongFileName, kSongGames, kSongBest, kSongBestCombo, kSongLastPlayed, kSongColumns };
-  enum TGameColumn { kGameDate, kGameGood, kGameBad, kGamePercent, kGameMaxCombo, kGameOptions, kGameColumns };
+  enum TGameColumn { kGameDate, kGameGood, kGameBad, kGamePercent, kGameMaxCombo, kGameBarInput, kGameOptions, kGameColumns };
   // The model role that carries each cell's sorting value and, in the
   // title column, the song's identity.
   static constexpr int kSortRole = Qt::UserRole + 1;

@@ -11,6 +11,9 @@
 
 #include <utility>
 
+#include "game/core/bar_motion.h"
+#include "game/input/bar_keys.h"
+#include "game/input/gamepad.h"
 #include "game/pluvionaut1/cursor_publisher.h"
 #include "game/view/draw_area.h"
 #include "game/core/extended_settings.h"
@@ -80,7 +83,13 @@ TForm1::TForm1(QWidget* parent, int playDevice) : QMainWindow(parent) {
   // it adds nothing to the window's height.
   m_statusBar = new TStatusBar(m_drawArea);
   m_cursor = new TCursorPublisher(m_drawArea);
-  m_cursor->SetListener([](int x) { Application().PublishCursorClientX(x); });
+  // The mouse's x goes to the judgement; a mouse moved far enough takes the
+  // bar back from the keys or the pad.
+  m_barMotion = std::make_unique<TBarMotion>();
+  m_cursor->SetListener([this](int x) {
+    Application().PublishCursorClientX(x);
+    m_barMotion->MouseMoved(x);
+  });
   // A magnified picture: the cursor over it is a point of the play field.
   m_cursor->SetToPlayField([area = m_drawArea](double x) { return area->PlayFieldX(x); });
   m_drawArea->SetBottomOverlay(m_statusBar, kStatusBarHeight);
@@ -98,6 +107,7 @@ TForm1::TForm1(QWidget* parent, int playDevice) : QMainWindow(parent) {
   TSoundMenu::ApplyStartupSettings(*m_extendedSettings);
   BuildTimingMenu();
   FormCreate(playDevice);
+  CreateBarInputs();
   TSoundMenuHost soundHost;
   soundHost.Parent = this;
   soundHost.Playing = [this] { return Playing(); };
@@ -125,6 +135,13 @@ TForm1::~TForm1() {
   Application().SetIdleHandler(nullptr);
   m_framerateTimer.stop();
   m_soundMenu.reset();
+  // The keys' filter and the cursor's listener refer to the bar's motion,
+  // which goes before Qt deletes the children.
+  delete m_barKeys;
+  m_barKeys = nullptr;
+  m_cursor->SetListener([](int x) { Application().PublishCursorClientX(x); });
+  m_padTimer.stop();
+  m_gamepad.reset();
   if (m_ownPlayer) {
     m_ownPlayer->OnGameEnd = nullptr;
     m_ownPlayer->ClosePorts();
@@ -168,6 +185,7 @@ void TForm1::FormCreate(int playDevice) {
 void TForm1::CreatePlayer(int playDevice) {
   // The sequencer reads the play count from the settings file as it is made.
   m_ownPlayer = std::make_unique<TMidiPlayV>(this);
+  m_ownPlayer->BarMotion = m_barMotion.get();
   m_ownPlayerAdapter = std::make_unique<TSequencerPlayer>(*m_ownPlayer);
   m_player = m_ownPlayerAdapter.get();
   m_ownPlayer->AddPlayDevice(playDevice);

@@ -12,6 +12,8 @@
 //                               to the background, the timing dialog
 //   pluvionaut1_language.cpp    the language: translators, its submenu, the
 //                               switch
+//   pluvionaut1_input.cpp       the bar by keyboard and gamepad: the keys,
+//                               the controllers, the controls dialog
 // Main thread only. The window owns its menus, drawing, status bar, timers,
 // idle driver and the sequencer Player with its ports; tests may attach
 // another TWindowPlayer in its place (not owned). It installs its frame loop
@@ -23,6 +25,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -37,7 +40,10 @@
 #include "game/timing/timing_menu.h"
 
 class QMimeData;
+class TBarKeys;
+class TBarMotion;
 class TCursorPublisher;
+class TGamepad;
 class TDisabledItemHints;
 class TDrawArea;
 class TExtendedSettings;
@@ -78,6 +84,19 @@ class TForm1 : public QMainWindow {
   QTimer& FramerateTimer() { return m_framerateTimer; }
   TIdleDriver& ApplicationEvents1() { return *m_idle; }
   TCursorPublisher& CursorPublisher() { return *m_cursor; }
+  // The bar as keys and gamepads move it, the keys and the controllers.
+  TBarMotion& BarMotion() { return *m_barMotion; }
+  TBarKeys& BarKeys() { return *m_barKeys; }
+  TGamepad& Gamepad() { return *m_gamepad; }
+  // Where the bar is now (play-field x): the mouse's, or the keys' or the
+  // pad's path at this moment.
+  int BarX() const;
+  // Keys and pads may move the bar: a game runs, not paused, and the window
+  // itself has the keys (no menu, no dialog).
+  bool BarMayMove() const;
+  // The input that moved the bar furthest in the game last started, as the
+  // records store it (the mouse when none moved it).
+  std::string MostUsedBarInput() const;
   // What the device wrapper is created with: handle, sizes, SetWindowPos.
   TOwnerWindow& OwnerWindow();
   // The settings beyond the designed options, read before anything else is
@@ -106,6 +125,8 @@ class TForm1 : public QMainWindow {
   void PauseClick();
   // タイミング調整...: the calibration dialog on the game's MIDI output.
   void TimingCalibrationClick();
+  // 操作の設定...: the keys and the gamepad's dead zone (while no game runs).
+  void ControlsClick();
   // The timing offset of the game last started (ms, from the settings at Play).
   int OffsetMs() const { return m_offsetMs; }
   // One frame of the game; done := False when it drew.
@@ -203,6 +224,10 @@ class TForm1 : public QMainWindow {
   void BeginRecordedGame(const TGameOptions& options);
   void GameEnded(int good, int bad, int maxCombo);
   void BuildTimingMenu();
+  void CreateBarInputs();
+  // Every frame: the mouse's hand-over, the keys' and the pads' state, and
+  // the distance each input moved the bar during the game.
+  void PollBarInputs();
   // The window went to the background: pause when the player asked for it.
   void PauseWhenInactive();
   void UpdateStatusReadouts();
@@ -219,6 +244,15 @@ class TForm1 : public QMainWindow {
   QTimer m_framerateTimer;
   std::unique_ptr<TIdleDriver> m_idle;
   TCursorPublisher* m_cursor = nullptr;
+  std::unique_ptr<TBarMotion> m_barMotion;
+  TBarKeys* m_barKeys = nullptr;  // owned by Qt's object tree
+  std::unique_ptr<TGamepad> m_gamepad;
+  // While a controller is plugged in, SDL is asked for its events more often
+  // than the frames come, so that the pad's changes carry their own moments.
+  QTimer m_padTimer;
+  QAction* m_controlsItem = nullptr;
+  std::array<double, 3> m_barTravelPx{};  // by TBarInput, in the game last started
+  int m_lastBarX = 0;
   std::unique_ptr<TFormOwnerWindow> m_ownerWindow;
   std::unique_ptr<TGameGraphics> m_graphics;
   std::unique_ptr<TPlayField> m_playField;

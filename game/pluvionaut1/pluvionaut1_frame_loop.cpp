@@ -26,6 +26,7 @@ void TForm1::ApplicationEvents1Idle(void* /*Sender*/, bool& Done) {
   // The judgement reads the cursor from here when it has not moved over the
   // drawing (it may be outside the window).
   m_cursor->PublishFromCursor();
+  PollBarInputs();
 
   DrawFrame();
   // The menus follow the game also while the device cannot draw, so that
@@ -54,7 +55,7 @@ bool TForm1::DrawFrame() {
   TFrameInput input;
   input.Playing = Playing();
   input.PlayCount = PlayCount();
-  input.MouseX = m_cursor->ClientX();
+  input.MouseX = BarX();
   input.BarHalfWidth = m_barHalfWidth;
   input.Hidden = m_menu->Checked("Hidden");
   input.Sudden = m_menu->Checked("Sudden");

@@ -47,10 +47,12 @@ void TForm1::BeginRecordedGame(const TGameOptions& options) {
   if (m_player != nullptr) withOffset.MusicSpeed = m_player->PlaySpeed();
   const int endTime = m_player != nullptr ? m_player->EndTime() : 0;
   m_bestBeforeGame = m_recorder->BeginGame(withOffset, endTime);
+  m_barTravelPx = {};
+  m_lastBarX = BarX();
 }
 
 void TForm1::GameEnded(int good, int bad, int maxCombo) {
-  m_recorder->GameEnded(good, bad, maxCombo);
+  m_recorder->GameEnded(good, bad, maxCombo, MostUsedBarInput());
   if (m_recordsWindow != nullptr && m_recordsWindow->isVisible()) m_recordsWindow->Refresh();
 }
 

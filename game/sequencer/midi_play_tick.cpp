@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <exception>
 #include <limits>
+#include <optional>
 
 #include "game/sequencer/game_cues.h"
 #include "game/sequencer/midi_play_v.h"
@@ -123,10 +124,17 @@ void TMidiPlayV::InterpolateTicks() {
                       std::memory_order_relaxed);
 }
 
-bool TMidiPlayV::BarCovers(int32_t Lane) const {
+int32_t TMidiPlayV::JudgedBarX() const {
+  const int32_t mouseX = Application().CursorClientX();
+  // Keys and the pad move the bar between frames: their path gives where it
+  // is at this step, not where the last frame drew it.
+  return BarMotion != nullptr ? BarMotion->BarX(mouseX, BarMotion->NowMs()) : mouseX;
+}
+
+bool TMidiPlayV::BarCovers(int32_t Lane, int32_t BarX) const {
   // The drop's pixels Lane*5 .. Lane*5+4 overlap the bar's X-half .. X+half.
   // In 64 bits: the mouse x may be anywhere outside the window.
-  const int64_t x = Application().CursorClientX();
+  const int64_t x = BarX;
   const int64_t centre = static_cast<int64_t>(Lane) * kLaneWidthPx + kLaneCentrePx;
   return std::llabs(x - centre) - kDropHalfWidthPx <= BarHalfWidth.load(std::memory_order_relaxed);
 }
@@ -136,9 +144,12 @@ void TMidiPlayV::JudgeDueDrops() {
   const int32_t position = PositionMs.load(std::memory_order_relaxed);
   const int first = NextIndex.load(std::memory_order_relaxed);
   int k = first;
+  // Read once: every drop of this step meets the bar of this moment.
+  std::optional<int32_t> barX;
   while (k < count && Events[k]->Time < position && WaitRemaining == 0) {
     TMidiEventItemNoteOn* note = RainingNote(Events[k], *this);
-    if (note == nullptr || !BarCovers(note->Lane.load(std::memory_order_relaxed))) {
+    if (note != nullptr && !barX) barX = JudgedBarX();
+    if (note == nullptr || !BarCovers(note->Lane.load(std::memory_order_relaxed), *barX)) {
       ++k;
       continue;
     }

@@ -21,6 +21,7 @@
 #include "midi/mm_timer.h"
 #include "platform/kernel/paths.h"
 #include "platform/ui/message_window.h"
+#include "game/core/bar_motion.h"
 #include "game/sequencer/pause_state.h"
 #include "game/sequencer/sounding_notes.h"
 
@@ -153,6 +154,9 @@ class TMidiPlayV : public TMidiOutput {
   // is that old. The drawing of a calibrated offset reads it.
   std::atomic<int64_t> StepMomentNs{0};
   void* Form = nullptr;                  // the owner; the mouse x comes from Application()
+  // The bar moved by keys or a gamepad (not owned; null: the mouse alone).
+  // Set while the timer is off.
+  const TBarMotion* BarMotion = nullptr;
   std::string LcdText;                   // last display text (CP932)
   TListIntItems LcdDots;                 // last display dot pattern
 
@@ -189,7 +193,10 @@ class TMidiPlayV : public TMidiOutput {
   void InterpolateTicks();
   void JudgeDueDrops();
   bool Judged(const TMidiEventItemStanderd& Item) const;
-  bool BarCovers(int32_t Lane) const;
+  // The bar's x that judges this step: the mouse, or the path of the keys or
+  // the pad at this moment.
+  int32_t JudgedBarX() const;
+  bool BarCovers(int32_t Lane, int32_t BarX) const;
   TStepEnd SendDueEvents();
   void EndOfSong();
   void PostGameEnd(const TGameEnd& Game);

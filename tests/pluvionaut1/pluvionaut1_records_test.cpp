@@ -214,6 +214,8 @@ TEST_F(FormRecordsTest, GamesBecomeRowsAndComeBackThroughTheMenuAndTheWindow) {
   window->SelectSong(0);
   EXPECT_EQ(songs->index(0, TRecordsWindow::kSongGames).data().toString(), QStringLiteral("3"));
   EXPECT_EQ(window->GameTable()->model()->rowCount(), 3);
+  // Played with the mouse alone: the input column says so.
+  EXPECT_EQ(window->GameTable()->model()->index(0, TRecordsWindow::kGameBarInput).data().toString(), Tr("マウス"));
   window->FilterBox()->clear();
   // Sorting by the games column, either way up.
   window->SongTable()->sortByColumn(TRecordsWindow::kSongGames, Qt::DescendingOrder);

@@ -29,6 +29,7 @@ TEST_F(RecordsTest, AGameRoundTripsWithEveryOption) {
   game.Options.BarHalfWidth = 2147483646;
   game.Options.OffsetMs = -30;
   game.Title = "タイトル";
+  game.BarInput = kBarInputKeyboard;
   {
     TRecordsDatabase records(dbPath);
     EXPECT_EQ(records.SchemaVersion(), RecordsSchema::kNewestVersion);
@@ -54,6 +55,7 @@ TEST_F(RecordsTest, AGameRoundTripsWithEveryOption) {
   EXPECT_DOUBLE_EQ(back.Options.MusicSpeed, 1.5);
   EXPECT_EQ(back.Options.BarHalfWidth, 2147483646);
   EXPECT_EQ(back.Options.OffsetMs, -30);
+  EXPECT_EQ(back.BarInput, kBarInputKeyboard);
   // The journal is WAL for every connection that opens the file.
   sqlite3* raw = RawConnection();
   EXPECT_EQ(RawText(raw, "PRAGMA journal_mode"), "wal");
@@ -114,7 +116,7 @@ TEST_F(RecordsTest, TheFirstSchemaIsMigratedWithItsGames) {
     EXPECT_EQ(RecordsSchema::Version(old), 1);
   }
   TRecordsDatabase records(dbPath);
-  EXPECT_EQ(records.SchemaVersion(), 2);
+  EXPECT_EQ(records.SchemaVersion(), RecordsSchema::kNewestVersion);
   const std::optional<TSongSummary> a = records.Song("aa");
   ASSERT_TRUE(a.has_value());
   EXPECT_EQ(a->Games, 2);
@@ -135,6 +137,8 @@ TEST_F(RecordsTest, TheFirstSchemaIsMigratedWithItsGames) {
   EXPECT_EQ(records.Song("aa")->Games, 3);
   EXPECT_EQ(records.Song("aa")->BestMaxCombo, 10);
   EXPECT_EQ(records.GamesOfSong("aa").size(), 3u);
+  // The games of before the bar's input was kept were the mouse's.
+  for (const TGameRecord& game : records.GamesOfSong("bb")) EXPECT_EQ(game.BarInput, kBarInputMouse);
 }
 
 TEST(RecordsRatioTest, BetterRatioComparesExactly) {

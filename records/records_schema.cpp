@@ -60,7 +60,17 @@ INSERT INTO songs
   WHERE g.id = (SELECT l.id FROM games l WHERE l.song_sha256 = g.song_sha256 ORDER BY l.played_at DESC, l.id DESC LIMIT 1);
 )sql";
 
-constexpr const char* kSteps[kNewestVersion] = {kVersion1, kVersion2};
+// Version 3: practice games, kept beside the others with the part of the
+// song they played (ms) and their practice speed; the games before were
+// none of them practice games.
+constexpr char kVersion3[] = R"sql(
+ALTER TABLE games ADD COLUMN practice INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE games ADD COLUMN practice_from_ms INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE games ADD COLUMN practice_to_ms INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE games ADD COLUMN practice_speed REAL NOT NULL DEFAULT 1.0;
+)sql";
+
+constexpr const char* kSteps[kNewestVersion] = {kVersion1, kVersion2, kVersion3};
 
 void SetVersion(TSqliteConnection& connection, int version) {
   connection.Execute("PRAGMA user_version = " + std::to_string(version));

@@ -1,5 +1,6 @@
 // The records' schema and its history: version 1 kept the games alone;
-// version 2 added the song summaries and the index the window reads by.
+// version 2 added the song summaries and the index the window reads by;
+// version 3 marks practice games with the range they played and their speed.
 // A database is brought to the newest version step by step, each step in
 // its own transaction, the version kept in SQLite's user_version. Called by
 // TRecordsDatabase on its connection's thread.
@@ -9,7 +10,7 @@
 
 namespace RecordsSchema {
 
-inline constexpr int kNewestVersion = 2;
+inline constexpr int kNewestVersion = 3;
 
 // The version the file is at (0 for a new, empty file).
 int Version(TSqliteConnection& connection);

@@ -887,5 +887,25 @@ You can keep playing, but I&apos;ll stop keeping records. Sorry, big brother.</t
         <source>オーディオ出力が音を受け取らなくなっちゃった。戻ってきたら、つなぎ直すね。</source>
         <translation>The audio output has stopped taking the sound. When it&apos;s back, I&apos;ll connect to it again.</translation>
     </message>
+    <message>
+        <source>%1回目: Good %2 / Bad %3</source>
+        <translation>Pass %1: Good %2 / Bad %3</translation>
+    </message>
+    <message>
+        <source>好きなところから始めて、むずかしいところを何度でも練習できるよ。[ と ] で区間を決めてね。</source>
+        <translation>Start anywhere and practise the hard part as often as you like. Mark it with [ and ].</translation>
+    </message>
+    <message>
+        <source>練習モード</source>
+        <translation>Practice mode</translation>
+    </message>
+    <message>
+        <source>練習中: 速さ %1%</source>
+        <translation>Practising: speed %1%</translation>
+    </message>
+    <message>
+        <source>（速さ %1%）</source>
+        <translation> (speed %1%)</translation>
+    </message>
 </context>
 </TS>

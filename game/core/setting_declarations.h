@@ -57,3 +57,8 @@ inline constexpr char kLanguageKey[] = "言語";
 inline constexpr char kJapaneseCode[] = "ja";
 inline constexpr char kEnglishCode[] = "en";
 inline constexpr TStringSetting kLanguageSetting{kLanguageKey, kJapaneseCode};
+
+// Practice.
+inline constexpr char kPracticeModeKey[] = "練習モード";
+// The designed game has no practice games.
+inline constexpr TBoolSetting kPracticeModeSetting{kPracticeModeKey, false};

@@ -47,6 +47,9 @@ class TGameRecorder {
   // The game begun last has ended with at least one judged drop: its row is
   // written. Without a begun game (or records) nothing happens.
   void GameEnded(int32_t good, int32_t bad, int32_t maxCombo);
+  // The game begun last is a practice game that played fromMs .. toMs at
+  // speed (a tempo factor): it is kept as one, never a best.
+  void MarkPractice(int32_t fromMs, int32_t toMs, double speed);
 
   // The queries behind the menu and the window; empty without records.
   std::vector<TSongSummary> RecentSongs();

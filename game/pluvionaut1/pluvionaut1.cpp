@@ -92,6 +92,7 @@ TForm1::TForm1(QWidget* parent, int playDevice) : QMainWindow(parent) {
   ConnectMenuHandlers();
   TSoundMenu::ApplyStartupSettings(*m_extendedSettings);
   BuildTimingMenu();
+  BuildPractice();
   FormCreate(playDevice);
   TSoundMenuHost soundHost;
   soundHost.Parent = this;

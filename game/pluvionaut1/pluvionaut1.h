@@ -12,6 +12,8 @@
 //                               to the background, the timing dialog
 //   pluvionaut1_language.cpp    the language: translators, its submenu, the
 //                               switch
+//   pluvionaut1_practice.cpp    practice games: the item, keys, the loop's
+//                               status text, the practice record
 // Main thread only. The window owns its menus, drawing, status bar, timers,
 // idle driver and the sequencer Player with its ports; tests may attach
 // another TWindowPlayer in its place (not owned). It installs its frame loop
@@ -51,6 +53,7 @@ class TIdleDriver;
 class TLanguageMenu;
 class TMidiPlayV;
 class TPlayField;
+class TPracticeMode;
 class TSequencerPlayer;
 class TSoundMenu;
 class TStatusBar;
@@ -90,6 +93,8 @@ class TForm1 : public QMainWindow {
   bool UsePlayDevice(int deviceId);
   // The View menu: window sizes, full screen, smooth magnification.
   TViewMenu& ViewMenu() { return *m_viewMenu; }
+  // 練習モード: practice games with their keys and the A-B loop.
+  TPracticeMode& Practice() { return *m_practice; }
   // True while the farewell line plays before the window closes.
   bool SayingFarewell() const { return m_farewell.isActive(); }
   // The wait for the farewell's end (tests shorten it).
@@ -203,6 +208,11 @@ class TForm1 : public QMainWindow {
   void BeginRecordedGame(const TGameOptions& options);
   void GameEnded(int good, int bad, int maxCombo);
   void BuildTimingMenu();
+  void BuildPractice();
+  // Panel 0 in a practice game; the practice item shown with Open.
+  void UpdatePracticeStatus();
+  // The game that ended was a practice game: its record says so.
+  void MarkPracticeRecord();
   // The window went to the background: pause when the player asked for it.
   void PauseWhenInactive();
   void UpdateStatusReadouts();
@@ -239,4 +249,6 @@ class TForm1 : public QMainWindow {
   bool m_watchingScreen = false;  // screen changes reach the view menu
   QTimer m_farewell;
   bool m_farewellHeard = false;
+  TPracticeMode* m_practice = nullptr;  // a child of the window
+  bool m_practiceTextShown = false;     // status panel 0 shows the practice text
 };

@@ -14,6 +14,7 @@
 #include "game/timing/timing_settings.h"
 #include "game/app/tr.h"
 #include "game/pluvionaut1/pluvionaut1.h"
+#include "game/practice/practice_mode.h"
 
 #include "game/sound/sound_menu.h"
 #include "game/sequencer/window_player.h"
@@ -105,6 +106,7 @@ void TForm1::PlayClick() {
   recorded.MusicSpeed = playSpeed.value_or(1.0);
   recorded.BarHalfWidth = barHalfWidth;
   BeginRecordedGame(recorded);
+  m_practice->BeginGame();
   m_player->Start();
 }
 

@@ -39,6 +39,10 @@ class TSequencerPlayer : public TWindowPlayer {
   HMIDIOUT OutputHandle() const override;
   bool UsePlayDevice(int deviceId) override;
   void SetGameEndHandler(TGameEndHandler handler) override;
+  void SetPractice(bool practice) override;
+  bool JumpTo(int ms) override;
+  void SetLoopEnd(int ms) override;
+  void SetLoopEndHandler(std::function<void()> handler) override;
 
  private:
   TMidiPlayV& m_player;

@@ -12,6 +12,8 @@
 #include "game/core/setting_declarations.h"
 #include "game/core/translatable.h"
 #include "game/menus/main_menu.h"
+#include "game/practice/progress_strip.h"
+#include "midi/midi_song.h"
 #include "game/sequencer/window_player.h"
 
 namespace {
@@ -34,6 +36,10 @@ TPracticeMode::TPracticeMode(TMainMenu& menu, TExtendedSettings& settings, QWidg
   menu.AddIdleOnly(m_item);
   m_item->setVisible(false);
   connect(m_item, &QAction::toggled, this, [this](bool checked) { m_settings.SetBool(kPracticeModeKey, checked); });
+  m_strip = new TProgressStrip(m_host.StripParent != nullptr ? m_host.StripParent : &window);
+  m_strip->OnSeek = [this](int32_t ms) {
+    if (Active()) Seek(ms);
+  };
   AddKey(window, "PracticeSetA", {QKeySequence(Qt::Key_BracketLeft)}, [this] { SetA(); });
   AddKey(window, "PracticeSetB", {QKeySequence(Qt::Key_BracketRight)}, [this] { SetB(); });
   AddKey(window, "PracticeJumpToA", {QKeySequence(Qt::Key_Backspace)}, [this] { JumpToA(); });
@@ -78,7 +84,29 @@ void TPracticeMode::BeginGame() {
     QTimer::singleShot(0, this, [this] { LoopEnded(); });
   })
                                    : std::function<void()>());
-  if (m_game) ApplySpeed();
+  if (!m_game) {
+    m_strip->hide();
+    return;
+  }
+  ApplySpeed();
+  std::vector<int32_t> noteTimes;
+  for (const TMidiEventItemStanderd* event : player->Song().Events) {
+    if (event->Kind == MidiKind::NoteOn) noteTimes.push_back(event->Time);
+  }
+  m_strip->SetSong(noteTimes, player->EndTime());
+}
+
+void TPracticeMode::Follow() {
+  TWindowPlayer* player = RunningPlayer();
+  if (player == nullptr) {
+    if (m_strip->isVisible()) m_strip->hide();
+    return;
+  }
+  m_strip->SetPosition(player->PositionMs(), m_loop.A(), m_loop.B());
+  if (!m_strip->isVisible()) {
+    m_strip->show();
+    m_strip->raise();
+  }
 }
 
 TWindowPlayer* TPracticeMode::RunningPlayer() const {

@@ -1,7 +1,8 @@
 // TPracticeMode: the practice item of 再生(P) and what it does to a game
 // started while it is checked (a practice game): the keys that seek, set the
 // A and B marks, jump back and set the practice speed, the A-B loop with its
-// passes, and the text of status panel 0. With the item off nothing here
+// passes, the progress strip with its click-to-seek, and the text of status
+// panel 0. With the item off nothing here
 // touches a game. Main thread only; it owns its actions (children of the
 // window it is given) and refers to the player the window names.
 #pragma once
@@ -19,6 +20,7 @@ class QAction;
 class QWidget;
 class TExtendedSettings;
 class TMainMenu;
+class TProgressStrip;
 class TWindowPlayer;
 
 class TPracticeMode : public QObject {
@@ -32,6 +34,8 @@ class TPracticeMode : public QObject {
     std::function<void()> Moved;
     // The designed music-speed factor the game was started with.
     std::function<double()> MusicSpeed;
+    // Where the progress strip lives (the drawing area, which places it).
+    QWidget* StripParent = nullptr;
   };
 
   // Adds "練習モード" to 再生(P) (idle only, checked as the settings say) and
@@ -39,6 +43,10 @@ class TPracticeMode : public QObject {
   TPracticeMode(TMainMenu& menu, TExtendedSettings& settings, QWidget& window, THost host);
 
   QAction* Item() const { return m_item; }
+  // The progress strip, shown in practice games only.
+  TProgressStrip* Strip() const { return m_strip; }
+  // Once a frame: the strip follows the song, and hides outside practice games.
+  void Follow();
   // The item is shown with Open.
   void ApplyVisibility(bool openVisible);
   // A game is starting: it is a practice game when the item is checked.
@@ -77,6 +85,7 @@ class TPracticeMode : public QObject {
   TExtendedSettings& m_settings;
   THost m_host;
   QAction* m_item = nullptr;
+  TProgressStrip* m_strip = nullptr;  // a child of the strip's parent
   bool m_game = false;  // the game begun last is a practice game
   TPracticeLoop m_loop;
   TPracticePasses m_passes;

@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QTest>
 
 #include <unistd.h>
 
@@ -26,7 +27,9 @@
 #include "game/pluvionaut1/pluvionaut1.h"
 #include "game/pluvionaut1/status_bar.h"
 #include "game/practice/practice_mode.h"
+#include "game/practice/progress_strip.h"
 #include "game/sequencer/midi_play_v.h"
+#include "game/view/draw_area.h"
 #include "platform/kernel/paths.h"
 #include "platform/ui/application.h"
 #include "platform/winmm/recording_midi_out.h"
@@ -186,7 +189,19 @@ TEST_F(PracticeWindowTest, APassageLoopsWithItsPassesCountedAndThePracticeGameCo
   Key("PracticeJumpToA")->trigger();
   EXPECT_EQ(Player().PositionMs, 2000);
   EXPECT_EQ(m_form->Practice().Loop().B(), 5000);
+  // The strip across the top of the play field: a click seeks there.
+  TProgressStrip* strip = m_form->Practice().Strip();
+  Frame();
+  ASSERT_TRUE(strip->isVisible());
+  EXPECT_EQ(strip->geometry().top(), m_form->DrawArea()->PictureRect().top());
+  EXPECT_EQ(strip->height(), TProgressStrip::kRows * m_form->DrawArea()->PictureRect().width() / 640);
+  const QPoint quarter(strip->width() / 4, 2);
+  QTest::mouseClick(strip, Qt::LeftButton, {}, quarter);
+  EXPECT_EQ(Player().PositionMs, strip->TimeAtPoint(quarter.x()));
+  EXPECT_NEAR(Player().PositionMs, Player().EndTime / 4, Player().EndTime / 640 + 1);
   m_form->StopClick();
+  Frame();
+  EXPECT_FALSE(strip->isVisible());
 
   // A practice game to its end: kept as one, no play count, no best.
   Play();
@@ -224,6 +239,8 @@ TEST_F(PracticeWindowTest, ThePracticeKeysDoNothingInADesignedGame) {
   EXPECT_EQ(Player().LoopEndMs, -1);
   EXPECT_DOUBLE_EQ(Player().PlaySpeed.load(), 1.0);
   EXPECT_FALSE(m_form->Practice().Loop().A().has_value());
+  Frame();
+  EXPECT_FALSE(m_form->Practice().Strip()->isVisible());  // the play field as designed
   m_form->StopClick();
 }
 

@@ -907,5 +907,13 @@ You can keep playing, but I&apos;ll stop keeping records. Sorry, big brother.</t
         <source>（速さ %1%）</source>
         <translation> (speed %1%)</translation>
     </message>
+    <message>
+        <source>練習 %1〜%2 (%3%)</source>
+        <translation>Practice %1-%2 (%3%)</translation>
+    </message>
+    <message>
+        <source>練習の記録も表示</source>
+        <translation>Show practice games too</translation>
+    </message>
 </context>
 </TS>

@@ -10,6 +10,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLineEdit>
+#include <QCheckBox>
+#include <QTableView>
 #include <QTest>
 
 #include <unistd.h>
@@ -26,6 +29,7 @@
 #include "game/menus/main_menu.h"
 #include "game/pluvionaut1/pluvionaut1.h"
 #include "game/pluvionaut1/status_bar.h"
+#include "game/play_records/records_window.h"
 #include "game/practice/practice_mode.h"
 #include "game/practice/progress_strip.h"
 #include "game/sequencer/midi_play_v.h"
@@ -225,6 +229,17 @@ TEST_F(PracticeWindowTest, APassageLoopsWithItsPassesCountedAndThePracticeGameCo
   EXPECT_DOUBLE_EQ(games[1].PracticeSpeed, 0.75);
   EXPECT_EQ(games[1].PracticeToMs, Player().EndTime);
   EXPECT_EQ(records.Song(sha)->Games, 1);
+
+  // The records window lists the practice game, marked, or hides it.
+  m_form->ShowRecordsWindow();
+  TRecordsWindow* window = m_form->RecordsWindow();
+  window->FilterBox()->setText(QStringLiteral("notes.mid"));
+  window->SelectSong(0);
+  QAbstractItemModel* shown = window->GameTable()->model();
+  ASSERT_EQ(shown->rowCount(), 2);
+  EXPECT_TRUE(shown->index(1, TRecordsWindow::kGameOptions).data().toString().startsWith(QStringLiteral("練習 0:00〜")));
+  window->ShowPracticeBox()->setChecked(false);
+  EXPECT_EQ(window->GameTable()->model()->rowCount(), 1);
 }
 
 TEST_F(PracticeWindowTest, ThePracticeKeysDoNothingInADesignedGame) {

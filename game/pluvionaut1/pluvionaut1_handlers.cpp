@@ -112,8 +112,15 @@ void TForm1::PlayClick() {
 
 void TForm1::StopClick() {
   if (m_player == nullptr) return;
+  // A practice game that loops never reaches the end of the song: Stop ends
+  // it, and what it judged is kept as a practice game.
+  const bool practice = m_practice->Active();
+  const int good = m_player->GoodCount();
+  const int bad = m_player->BadCount();
+  const int maxCombo = m_player->MaxCombo();
   m_player->Stop();
   m_player->Seek(0);
+  if (practice && good + bad > 0) GameEnded(good, bad, maxCombo);
 }
 
 void TForm1::Exit1Click() { close(); }

@@ -15,6 +15,7 @@ class TSequencerPlayer : public TWindowPlayer {
   int PlayCount() const override;
   int GoodCount() const override;
   int BadCount() const override;
+  int MaxCombo() const override;
   double CurrentBpm() const override;
   int PositionMs() const override;
   int EndTime() const override;

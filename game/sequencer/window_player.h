@@ -23,6 +23,8 @@ class TWindowPlayer {
   virtual int PlayCount() const = 0;
   virtual int GoodCount() const = 0;
   virtual int BadCount() const = 0;
+  // The longest run of Good in the game so far.
+  virtual int MaxCombo() const { return 0; }
   virtual double CurrentBpm() const = 0;
   virtual int PositionMs() const = 0;
   virtual int EndTime() const = 0;

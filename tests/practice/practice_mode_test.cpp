@@ -206,6 +206,18 @@ TEST_F(PracticeWindowTest, APassageLoopsWithItsPassesCountedAndThePracticeGameCo
   m_form->StopClick();
   Frame();
   EXPECT_FALSE(strip->isVisible());
+  // Stop ends a looping practice game: it is kept, with its loop and speed.
+  TRecordsDatabase records(TRecordsDatabase::PathBesideSettings(m_iniPath));
+  const std::string sha = TSha256::HexOf(NotesEvery100Ms(kNoteCount));
+  {
+    const std::vector<TGameRecord> games = records.GamesOfSong(sha);
+    ASSERT_EQ(games.size(), 1u);
+    EXPECT_TRUE(games[0].Practice);
+    EXPECT_EQ(games[0].PracticeFromMs, 2000);
+    EXPECT_EQ(games[0].PracticeToMs, 5000);
+    EXPECT_DOUBLE_EQ(games[0].PracticeSpeed, 0.75);
+    EXPECT_GE(games[0].Bad, badBeforeTheLoop + 3 * 30);
+  }
 
   // A practice game to its end: kept as one, no play count, no best.
   Play();
@@ -220,10 +232,8 @@ TEST_F(PracticeWindowTest, APassageLoopsWithItsPassesCountedAndThePracticeGameCo
   PlayToTheEnd();
   EXPECT_EQ(m_form->PlayCount(), 2);
 
-  TRecordsDatabase records(TRecordsDatabase::PathBesideSettings(m_iniPath));
-  const std::string sha = TSha256::HexOf(NotesEvery100Ms(kNoteCount));
   const std::vector<TGameRecord> games = records.GamesOfSong(sha);
-  ASSERT_EQ(games.size(), 2u);
+  ASSERT_EQ(games.size(), 3u);
   EXPECT_FALSE(games[0].Practice);
   EXPECT_TRUE(games[1].Practice);
   EXPECT_DOUBLE_EQ(games[1].PracticeSpeed, 0.75);
@@ -236,8 +246,9 @@ TEST_F(PracticeWindowTest, APassageLoopsWithItsPassesCountedAndThePracticeGameCo
   window->FilterBox()->setText(QStringLiteral("notes.mid"));
   window->SelectSong(0);
   QAbstractItemModel* shown = window->GameTable()->model();
-  ASSERT_EQ(shown->rowCount(), 2);
+  ASSERT_EQ(shown->rowCount(), 3);
   EXPECT_TRUE(shown->index(1, TRecordsWindow::kGameOptions).data().toString().startsWith(QStringLiteral("練習 0:00〜")));
+  EXPECT_TRUE(shown->index(2, TRecordsWindow::kGameOptions).data().toString().startsWith(QStringLiteral("練習 0:02〜0:05 (75%)")));
   window->ShowPracticeBox()->setChecked(false);
   EXPECT_EQ(window->GameTable()->model()->rowCount(), 1);
 }

@@ -892,8 +892,8 @@ You can keep playing, but I&apos;ll stop keeping records. Sorry, big brother.</t
         <translation>Pass %1: Good %2 / Bad %3</translation>
     </message>
     <message>
-        <source>好きなところから始めて、むずかしいところを何度でも練習できるよ。[ と ] で区間を決めてね。</source>
-        <translation>Start anywhere and practise the hard part as often as you like. Mark it with [ and ].</translation>
+        <source>好きなところから、何度でも練習できるよ。区間は [ と ] で決めてね。</source>
+        <translation>Practise any part again and again. Mark it with [ and ].</translation>
     </message>
     <message>
         <source>練習モード</source>

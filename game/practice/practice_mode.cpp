@@ -30,8 +30,7 @@ TPracticeMode::TPracticeMode(TMainMenu& menu, TExtendedSettings& settings, QWidg
   QMenu* play = menu.Item("P1")->menu();
   play->addSeparator();
   m_item = menu.AddCheck(play, "PracticeMode", QStringLiteral("練習モード"),
-                         QStringLiteral("好きなところから始めて、むずかしいところを何度でも練習できるよ。"
-                                        "[ と ] で区間を決めてね。"),
+                         QStringLiteral("好きなところから、何度でも練習できるよ。区間は [ と ] で決めてね。"),
                          settings.Bool(kPracticeModeSetting));
   menu.AddIdleOnly(m_item);
   m_item->setVisible(false);

@@ -23,6 +23,7 @@
 #include <memory>
 
 #include "game/app/qt_application.h"
+#include "game/app/tr.h"
 #include "game/core/extended_settings.h"
 #include "game/core/setting_declarations.h"
 #include "game/core/system_data.h"
@@ -268,6 +269,22 @@ TEST_F(PracticeWindowTest, ThePracticeKeysDoNothingInADesignedGame) {
   Frame();
   EXPECT_FALSE(m_form->Practice().Strip()->isVisible());  // the play field as designed
   m_form->StopClick();
+}
+
+TEST_F(PracticeWindowTest, ThePracticeTextsFitStatusPanelZeroInBothLanguages) {
+  for (TLanguage language : {TLanguage::Japanese, TLanguage::English}) {
+    m_form->SetLanguage(language);
+    const QFontMetrics metrics = m_form->StatusBar1()->fontMetrics();
+    // Bevel and margins take 6 pixels of a panel.
+    const int room = TStatusBar::PanelWidth(kHintPanel) - 6;
+    const QString longestPass =
+        Tr("%1回目: Good %2 / Bad %3").arg(999).arg(99999).arg(99999) + Tr("（速さ %1%）").arg(100);
+    EXPECT_LE(metrics.horizontalAdvance(longestPass), room) << longestPass.toStdString();
+    EXPECT_LE(metrics.horizontalAdvance(Tr("練習中: 速さ %1%").arg(100)), room);
+    const QString hint = m_form->MainMenu1().Item("PracticeMode")->statusTip();
+    EXPECT_LE(metrics.horizontalAdvance(hint), room) << hint.toStdString();
+  }
+  m_form->SetLanguage(TLanguage::Japanese);
 }
 
 }  // namespace

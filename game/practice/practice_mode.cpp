@@ -156,11 +156,12 @@ void TPracticeMode::ApplyLoop(bool startAtA) {
   if (player == nullptr) return;
   const std::optional<TPracticeRange> range = m_loop.Range(player->EndTime());
   if (!range) return;
-  // A new loop counts its passes from one.
+  // A new loop counts its passes from one; the jump keeps the counters, so
+  // the pass begins before it and its count-in already shows it.
   m_passes.Clear();
+  m_passes.Begin(player->GoodCount(), player->BadCount());
   player->SetLoopEnd(range->ToMs);
   if (startAtA && player->JumpTo(range->FromMs)) m_host.Moved();
-  m_passes.Begin(player->GoodCount(), player->BadCount());
 }
 
 void TPracticeMode::LoopEnded() {
@@ -180,9 +181,9 @@ void TPracticeMode::LoopEnded() {
 void TPracticeMode::JumpToA() {
   TWindowPlayer* player = RunningPlayer();
   if (player == nullptr) return;
-  if (player->JumpTo(m_loop.A().value_or(0))) m_host.Moved();
   // Back at the start of the loop: the pass begins anew.
   if (m_loop.Range(player->EndTime())) m_passes.Begin(player->GoodCount(), player->BadCount());
+  if (player->JumpTo(m_loop.A().value_or(0))) m_host.Moved();
 }
 
 void TPracticeMode::Seek(int32_t Ms) {

@@ -161,7 +161,14 @@ TEST_F(PracticeWindowTest, APassageLoopsWithItsPassesCountedAndThePracticeGameCo
   StepTo(2000);
   Key("PracticeSetA")->trigger();
   StepTo(5000);
+  // The count-in of the first pass already shows it, with nothing counted yet.
+  QString shownInTheCountIn;
+  Application().SetIdleHandler([&](void*, bool& done) {
+    if (shownInTheCountIn.isEmpty()) shownInTheCountIn = m_form->Practice().StatusText();
+    done = true;
+  });
   Key("PracticeSetB")->trigger();  // the loop starts at A at once
+  EXPECT_EQ(shownInTheCountIn, QStringLiteral("1回目: Good 0 / Bad 0"));
   EXPECT_EQ(Player().PositionMs, 2000);
   EXPECT_EQ(Player().LoopEndMs, 5000);
   const int badBeforeTheLoop = Player().BadCount;

@@ -65,8 +65,8 @@ void PrintUsage(std::FILE* to) {
                "  offline into a 48 kHz stereo WAV file instead of playing it. --start starts at\n"
                "  that position with the song's state there, as the game's practice seek does.\n"
                "  --stop-at stops the song as the game's Stop does at that position; --tail goes\n"
-               "  on that long after the end or the stop. The play count goes to a temporary settings file unless\n"
-               "  --settings names one. --help shows this text.\n");
+               "  on that long after the end or the stop. The play count goes to a temporary\n"
+               "  settings file unless --settings names one. --help shows this text.\n");
 }
 
 bool ParseArguments(int argc, char** argv, TOptions& options) {

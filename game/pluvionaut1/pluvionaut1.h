@@ -209,7 +209,7 @@ class TForm1 : public QMainWindow {
   void GameEnded(int good, int bad, int maxCombo);
   void BuildTimingMenu();
   void BuildPractice();
-  // Panel 0 in a practice game; the practice item shown with Open.
+  // Panel 0 and the progress strip in a practice game.
   void UpdatePracticeStatus();
   // The game that ended was a practice game: its record says so.
   void MarkPracticeRecord();

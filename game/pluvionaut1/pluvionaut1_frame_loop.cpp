@@ -17,6 +17,7 @@ void TForm1::ApplicationEvents1Idle(void* /*Sender*/, bool& Done) {
   // The menus follow the play count on every call, active or not.
   m_menu->ApplyVisibility(PlayCount());
   if (m_recordsMenu) m_recordsMenu->ApplyVisibility(PlayCount());
+  m_practice->ApplyVisibility(m_menu->OpenVisible());
   const bool acceptFiles = m_menu->OpenVisible();
   if (acceptDrops() != acceptFiles) setAcceptDrops(acceptFiles);
 

@@ -20,7 +20,6 @@ void TForm1::BuildPractice() {
 }
 
 void TForm1::UpdatePracticeStatus() {
-  m_practice->ApplyVisibility(m_menu->OpenVisible());
   m_practice->Follow();
   const QString text = m_practice->StatusText();
   if (!text.isEmpty()) {

@@ -78,15 +78,15 @@ void TPracticeMode::BeginGame() {
   if (player == nullptr) return;
   player->SetPractice(m_game);
   player->SetLoopEnd(-1);
-  player->SetLoopEndHandler(m_game ? std::function<void()>([this] {
-    // Out of the message that told it: the jump's count-in runs the event loop.
-    QTimer::singleShot(0, this, [this] { LoopEnded(); });
-  })
-                                   : std::function<void()>());
   if (!m_game) {
+    player->SetLoopEndHandler(nullptr);
     m_strip->hide();
     return;
   }
+  player->SetLoopEndHandler([this] {
+    // Out of the message that told it: the jump's count-in runs the event loop.
+    QTimer::singleShot(0, this, [this] { LoopEnded(); });
+  });
   ApplySpeed();
   std::vector<int32_t> noteTimes;
   for (const TMidiEventItemStanderd* event : player->Song().Events) {

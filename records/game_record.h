@@ -44,6 +44,11 @@ struct TGameRecord {
   int32_t MaxCombo = 0;
   TGameOptions Options;
   std::string BarInput = kBarInputMouse;  // kBarInputMouse, ...Keyboard or ...Gamepad
+  // A practice game: never a best, never counted among the song's games.
+  bool Practice = false;
+  int32_t PracticeFromMs = 0;   // the part of the song it played
+  int32_t PracticeToMs = 0;
+  double PracticeSpeed = 1.0;   // its practice speed (a tempo factor)
 };
 
 // A song as the records window lists it: the last name and path it was

@@ -102,8 +102,8 @@ int64_t TRecordsDatabase::AddGame(const TGameRecord& game) {
   TSqliteStatement insert(m_connection,
                           "INSERT INTO games (song_sha256, played_at, path, file_name, title, end_time_ms, good, bad, "
                           "max_combo, rain_speed, hidden, sudden, lane_mode, channels, music_speed, bar_half_width, "
-                          "offset_ms, bar_input) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, "
-                          "?18)");
+                          "offset_ms, bar_input, practice, practice_from_ms, practice_to_ms, practice_speed) VALUES (?1, ?2, "
+                          "?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18, ?19, ?20, ?21, ?22)");
   const TGameOptions& o = game.Options;
   insert.Bind(1, game.SongSha256).Bind(2, game.PlayedAt).Bind(3, game.Path).Bind(4, game.FileName);
   insert.Bind(5, game.Title).Bind(6, int64_t{game.EndTimeMs}).Bind(7, int64_t{game.Good}).Bind(8, int64_t{game.Bad});
@@ -111,12 +111,28 @@ int64_t TRecordsDatabase::AddGame(const TGameRecord& game) {
   insert.Bind(12, int64_t{o.Sudden}).Bind(13, o.LaneMode).Bind(14, ChannelText(o.Channels));
   insert.Bind(15, o.MusicSpeed).Bind(16, int64_t{o.BarHalfWidth}).Bind(17, int64_t{o.OffsetMs});
   insert.Bind(18, game.BarInput);
+  insert.Bind(19, int64_t{game.Practice}).Bind(20, int64_t{game.PracticeFromMs}).Bind(21, int64_t{game.PracticeToMs});
+  insert.Bind(22, game.PracticeSpeed);
   insert.Run();
   const int64_t id = m_connection.LastInsertRowId();
+  const std::optional<TSongSummary> before = Song(game.SongSha256);
+  if (game.Practice) {
+    // A practice game changes no best and no game count; a song only
+    // practised so far is listed with no games.
+    if (!before) {
+      TSqliteStatement song(m_connection,
+                            "INSERT INTO songs (song_sha256, title, file_name, path, games, best_good, best_bad, "
+                            "best_max_combo, last_played_at, last_game_id) VALUES (?1, ?2, ?3, ?4, 0, 0, 0, 0, ?5, ?6)");
+      song.Bind(1, game.SongSha256).Bind(2, game.Title).Bind(3, game.FileName).Bind(4, game.Path);
+      song.Bind(5, game.PlayedAt).Bind(6, id);
+      song.Run();
+    }
+    transaction.Commit();
+    return id;
+  }
 
   // The song's summary: the newest name and path, one more game, the best
   // ratio (the first game that reached it keeps it) and the best combo.
-  const std::optional<TSongSummary> before = Song(game.SongSha256);
   int64_t bestGood = game.Good, bestBad = game.Bad, bestCombo = game.MaxCombo, games = 1;
   if (before) {
     games = before->Games + 1;
@@ -154,8 +170,9 @@ std::vector<TSongSummary> TRecordsDatabase::Songs() {
 std::vector<TGameRecord> TRecordsDatabase::GamesOfSong(const std::string& songSha256) {
   TSqliteStatement query(m_connection,
                          "SELECT id, song_sha256, played_at, path, file_name, title, end_time_ms, good, bad, max_combo, "
-                         "rain_speed, hidden, sudden, lane_mode, channels, music_speed, bar_half_width, offset_ms, bar_input "
-                         "FROM games WHERE song_sha256 = ?1 ORDER BY id DESC");
+                         "rain_speed, hidden, sudden, lane_mode, channels, music_speed, bar_half_width, offset_ms, bar_input, "
+                         "practice, practice_from_ms, practice_to_ms, practice_speed FROM games WHERE song_sha256 = ?1 "
+                         "ORDER BY id DESC");
   query.Bind(1, songSha256);
   std::vector<TGameRecord> games;
   while (query.Step()) {
@@ -180,6 +197,10 @@ std::vector<TGameRecord> TRecordsDatabase::GamesOfSong(const std::string& songSh
     o.BarHalfWidth = static_cast<int32_t>(query.Integer(16));
     o.OffsetMs = static_cast<int32_t>(query.Integer(17));
     game.BarInput = query.Text(18);
+    game.Practice = query.Integer(19) != 0;
+    game.PracticeFromMs = static_cast<int32_t>(query.Integer(20));
+    game.PracticeToMs = static_cast<int32_t>(query.Integer(21));
+    game.PracticeSpeed = query.Real(22);
     games.push_back(std::move(game));
   }
   return games;

@@ -66,7 +66,17 @@ constexpr char kVersion3[] = R"sql(
 ALTER TABLE games ADD COLUMN bar_input TEXT NOT NULL DEFAULT 'mouse';
 )sql";
 
-constexpr const char* kSteps[kNewestVersion] = {kVersion1, kVersion2, kVersion3};
+// Version 4: practice games, kept beside the others with the part of the
+// song they played (ms) and their practice speed; the games before were
+// none of them practice games.
+constexpr char kVersion4[] = R"sql(
+ALTER TABLE games ADD COLUMN practice INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE games ADD COLUMN practice_from_ms INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE games ADD COLUMN practice_to_ms INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE games ADD COLUMN practice_speed REAL NOT NULL DEFAULT 1.0;
+)sql";
+
+constexpr const char* kSteps[kNewestVersion] = {kVersion1, kVersion2, kVersion3, kVersion4};
 
 void SetVersion(TSqliteConnection& connection, int version) {
   connection.Execute("PRAGMA user_version = " + std::to_string(version));

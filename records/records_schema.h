@@ -1,6 +1,7 @@
 // The records' schema and its history: version 1 kept the games alone;
 // version 2 added the song summaries and the index the window reads by;
-// version 3 the input that moved the bar in each game.
+// version 3 the input that moved the bar in each game;
+// version 4 marks practice games with the range they played and their speed.
 // A database is brought to the newest version step by step, each step in
 // its own transaction, the version kept in SQLite's user_version. Called by
 // TRecordsDatabase on its connection's thread.
@@ -10,7 +11,7 @@
 
 namespace RecordsSchema {
 
-inline constexpr int kNewestVersion = 3;
+inline constexpr int kNewestVersion = 4;
 
 // The version the file is at (0 for a new, empty file).
 int Version(TSqliteConnection& connection);

@@ -920,8 +920,8 @@ You can keep playing, but I&apos;ll stop keeping records. Sorry, big brother.</t
         <translation>Click a button, then press the key you want to use.</translation>
     </message>
     <message>
-        <source>マウスの代わりに、キーボードやゲームパッドでもバーを動かせるよ。使うキーはここで決めてね。</source>
-        <translation>You can move the bar with the keyboard or a gamepad instead of the mouse, big brother. Choose your keys here.</translation>
+        <source>キーボードやゲームパッドでもバーを動かせるよ。キーはここで決めてね。</source>
+        <translation>Move the bar with keys or a gamepad too. Choose your keys here.</translation>
     </message>
     <message>
         <source>一時停止キー</source>
@@ -958,6 +958,34 @@ You can keep playing, but I&apos;ll stop keeping records. Sorry, big brother.</t
     <message>
         <source>操作</source>
         <translation>Input</translation>
+    </message>
+    <message>
+        <source>%1回目: Good %2 / Bad %3</source>
+        <translation>Pass %1: Good %2 / Bad %3</translation>
+    </message>
+    <message>
+        <source>好きなところから、何度でも練習できるよ。区間は [ と ] で決めてね。</source>
+        <translation>Practise any part again and again. Mark it with [ and ].</translation>
+    </message>
+    <message>
+        <source>練習モード</source>
+        <translation>Practice mode</translation>
+    </message>
+    <message>
+        <source>練習中: 速さ %1%</source>
+        <translation>Practising: speed %1%</translation>
+    </message>
+    <message>
+        <source>（速さ %1%）</source>
+        <translation> (speed %1%)</translation>
+    </message>
+    <message>
+        <source>練習 %1〜%2 (%3%)</source>
+        <translation>Practice %1-%2 (%3%)</translation>
+    </message>
+    <message>
+        <source>練習の記録も表示</source>
+        <translation>Show practice games too</translation>
     </message>
 </context>
 </TS>

@@ -73,3 +73,8 @@ inline constexpr TStringSetting kPadDeadZoneSetting{kPadDeadZoneKey, "0.15"};
 inline constexpr double kPadDeadZoneDefault = 0.15;
 inline constexpr double kPadDeadZoneMin = 0.05;
 inline constexpr double kPadDeadZoneMax = 0.50;
+
+// Practice.
+inline constexpr char kPracticeModeKey[] = "練習モード";
+// The designed game has no practice games.
+inline constexpr TBoolSetting kPracticeModeSetting{kPracticeModeKey, false};

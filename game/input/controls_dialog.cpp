@@ -124,7 +124,7 @@ void TControlsDialog::accept() {
 QAction* AddControlsItem(TMainMenu& menu) {
   QMenu* play = menu.Item("P1")->menu();
   QAction* item = menu.AddCommand(play, "Controls", QStringLiteral("操作の設定..."),
-                                  QStringLiteral("マウスの代わりに、キーボードやゲームパッドでもバーを動かせるよ。使うキーはここで決めてね。"));
+                                  QStringLiteral("キーボードやゲームパッドでもバーを動かせるよ。キーはここで決めてね。"));
   menu.AddIdleOnly(item);
   return item;
 }

@@ -83,6 +83,14 @@ void TGameRecorder::GameEnded(int32_t good, int32_t bad, int32_t maxCombo, const
   }
 }
 
+void TGameRecorder::MarkPractice(int32_t fromMs, int32_t toMs, double speed) {
+  if (!m_running) return;
+  m_running->Practice = true;
+  m_running->PracticeFromMs = fromMs;
+  m_running->PracticeToMs = toMs;
+  m_running->PracticeSpeed = speed;
+}
+
 std::vector<TSongSummary> TGameRecorder::RecentSongs() {
   if (!m_database) return {};
   try {

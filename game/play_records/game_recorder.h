@@ -48,6 +48,9 @@ class TGameRecorder {
   // written, with the input that moved the bar most (kBarInputMouse...).
   // Without a begun game (or records) nothing happens.
   void GameEnded(int32_t good, int32_t bad, int32_t maxCombo, const std::string& barInput = kBarInputMouse);
+  // The game begun last is a practice game that played fromMs .. toMs at
+  // speed (a tempo factor): it is kept as one, never a best.
+  void MarkPractice(int32_t fromMs, int32_t toMs, double speed);
 
   // The queries behind the menu and the window; empty without records.
   std::vector<TSongSummary> RecentSongs();

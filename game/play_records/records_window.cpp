@@ -1,5 +1,6 @@
 #include "game/play_records/records_window.h"
 
+#include <QCheckBox>
 #include <QDateTime>
 #include <QEvent>
 #include <QFileInfo>
@@ -41,6 +42,10 @@ constexpr const char* kRecordsOff = Translatable("プレイ記録はお休み中
 constexpr const char* kMouseInput = Translatable("マウス");
 constexpr const char* kKeyboardInput = Translatable("キーボード");
 constexpr const char* kGamepadInput = Translatable("ゲームパッド");
+constexpr const char* kShowPractice = Translatable("練習の記録も表示");
+// A practice game's options: the part it played and its practice speed.
+constexpr const char* kPracticeText = Translatable("練習 %1〜%2 (%3%)");
+constexpr int kPercent = 100;
 constexpr const char* kFileMissing = Translatable("この曲のファイルが見つからないよ…。動かしちゃった？");
 
 QString BarInputText(const std::string& stored) {
@@ -54,6 +59,14 @@ QStandardItem* Cell(const QString& text, const QVariant& sortValue) {
   item->setData(sortValue, TRecordsWindow::kSortRole);
   item->setEditable(false);
   return item;
+}
+
+// "M:SS" of a song position.
+QString TimePanelClock(int32_t ms) {
+  constexpr int kMsPerSecond = 1000;
+  constexpr int kSecondsPerMinute = 60;
+  const int seconds = ms / kMsPerSecond;
+  return QStringLiteral("%1:%2").arg(seconds / kSecondsPerMinute).arg(seconds % kSecondsPerMinute, 2, 10, QLatin1Char('0'));
 }
 
 QString PercentText(double percent) { return QString::number(percent, 'f', kPercentDecimals) + QStringLiteral("%"); }
@@ -98,6 +111,10 @@ TRecordsWindow::TRecordsWindow(QWidget* parent, TGameRecorder& recorder, std::fu
 
   m_gamesHeading = new QLabel(this);
   layout->addWidget(m_gamesHeading);
+  m_showPractice = new QCheckBox(this);
+  m_showPractice->setObjectName(QStringLiteral("RecordsShowPractice"));
+  m_showPractice->setChecked(true);
+  layout->addWidget(m_showPractice);
   m_games = new QStandardItemModel(0, kGameColumns, this);
   m_gameTable = new QTableView(this);
   m_gameTable->setObjectName(QStringLiteral("RecordsGames"));
@@ -116,6 +133,9 @@ TRecordsWindow::TRecordsWindow(QWidget* parent, TGameRecorder& recorder, std::fu
           [this](const QString& text) { m_shownSongs->setFilterFixedString(text); });
   connect(m_songTable->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current) { SelectSong(current.row()); });
+  connect(m_showPractice, &QCheckBox::toggled, this, [this] {
+    if (!m_shownSongSha.empty()) ShowGamesOf(m_shownSongSha);
+  });
   connect(m_songTable, &QTableView::doubleClicked, this, [this](const QModelIndex& index) { OpenSongAt(index.row()); });
   Retranslate();
 }
@@ -124,6 +144,7 @@ void TRecordsWindow::Retranslate() {
   setWindowTitle(Tr(kWindowTitle));
   m_filter->setPlaceholderText(Tr(kFilterHint));
   m_gamesHeading->setText(Tr(kGamesHeading));
+  m_showPractice->setText(Tr(kShowPractice));
   for (int c = 0; c < kSongColumns; ++c) m_songs->setHeaderData(c, Qt::Horizontal, Tr(kSongHeaders[c]));
   for (int c = 0; c < kGameColumns; ++c) m_games->setHeaderData(c, Qt::Horizontal, Tr(kGameHeaders[c]));
 }
@@ -187,7 +208,11 @@ void TRecordsWindow::SelectSong(int row) {
 }
 
 void TRecordsWindow::ShowGamesOf(const std::string& songSha256) {
-  const std::vector<TGameRecord> games = m_recorder.GamesOfSong(songSha256);
+  m_shownSongSha = songSha256;
+  std::vector<TGameRecord> games = m_recorder.GamesOfSong(songSha256);
+  if (!m_showPractice->isChecked()) {
+    std::erase_if(games, [](const TGameRecord& game) { return game.Practice; });
+  }
   m_gameTable->setModel(nullptr);  // filled detached, like the songs
   m_games->removeRows(0, m_games->rowCount());
   m_games->setRowCount(static_cast<int>(games.size()));
@@ -201,7 +226,13 @@ void TRecordsWindow::ShowGamesOf(const std::string& songSha256) {
     m_games->setItem(row, kGameMaxCombo, Cell(QString::number(game.MaxCombo), game.MaxCombo));
     const QString input = BarInputText(game.BarInput);
     m_games->setItem(row, kGameBarInput, Cell(input, input));
-    const QString options = OptionsText(game.Options);
+    QString options = OptionsText(game.Options);
+    if (game.Practice) {
+      const QString range = Tr(kPracticeText)
+                                .arg(TimePanelClock(game.PracticeFromMs), TimePanelClock(game.PracticeToMs))
+                                .arg(std::lround(game.PracticeSpeed * kPercent));
+      options = range + QStringLiteral(" / ") + options;
+    }
     m_games->setItem(row, kGameOptions, Cell(options, options));
   }
   m_gameTable->setModel(m_games);

@@ -1,7 +1,8 @@
 // TRecordsWindow ("プレイ記録"): one row per played song (title, file name,
 // games, best Good %, best max combo, last played), sortable by every
 // column and narrowed by a filter box; below, the games of the selected
-// song with their options. A double click on a song whose file is still
+// song with their options; practice games are marked as such and shown or
+// hidden with a check box. A double click on a song whose file is still
 // there opens it in the game. Main thread only; a child window of the main
 // window, which owns it; it reads the records through the TGameRecorder it
 // is given (not owned).
@@ -16,6 +17,7 @@
 
 #include "records/game_record.h"
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QSortFilterProxyModel;
@@ -43,6 +45,8 @@ class TRecordsWindow : public QDialog {
   QTableView* GameTable() const { return m_gameTable; }
   QLineEdit* FilterBox() const { return m_filter; }
   QLabel* StatusLine() const { return m_status; }
+  // Practice games are listed among the games while it is checked.
+  QCheckBox* ShowPracticeBox() const { return m_showPractice; }
   // Selects the shown row and lists its games.
   void SelectSong(int row);
   // What a double click on the shown row does.
@@ -71,6 +75,8 @@ class TRecordsWindow : public QDialog {
   QTableView* m_gameTable = nullptr;
   QLabel* m_status = nullptr;
   QLabel* m_gamesHeading = nullptr;
+  QCheckBox* m_showPractice = nullptr;
+  std::string m_shownSongSha;  // whose games are listed
   QStandardItemModel* m_songs = nullptr;
   QSortFilterProxyModel* m_shownSongs = nullptr;
   QStandardItemModel* m_games = nullptr;

@@ -106,6 +106,7 @@ TForm1::TForm1(QWidget* parent, int playDevice) : QMainWindow(parent) {
   ConnectMenuHandlers();
   TSoundMenu::ApplyStartupSettings(*m_extendedSettings);
   BuildTimingMenu();
+  BuildPractice();
   FormCreate(playDevice);
   CreateBarInputs();
   TSoundMenuHost soundHost;

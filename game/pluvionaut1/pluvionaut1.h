@@ -14,6 +14,8 @@
 //                               switch
 //   pluvionaut1_input.cpp       the bar by keyboard and gamepad: the keys,
 //                               the controllers, the controls dialog
+//   pluvionaut1_practice.cpp    practice games: the item, keys, the loop's
+//                               status text, the practice record
 // Main thread only. The window owns its menus, drawing, status bar, timers,
 // idle driver and the sequencer Player with its ports; tests may attach
 // another TWindowPlayer in its place (not owned). It installs its frame loop
@@ -57,6 +59,7 @@ class TIdleDriver;
 class TLanguageMenu;
 class TMidiPlayV;
 class TPlayField;
+class TPracticeMode;
 class TSequencerPlayer;
 class TSoundMenu;
 class TStatusBar;
@@ -109,6 +112,8 @@ class TForm1 : public QMainWindow {
   bool UsePlayDevice(int deviceId);
   // The View menu: window sizes, full screen, smooth magnification.
   TViewMenu& ViewMenu() { return *m_viewMenu; }
+  // 練習モード: practice games with their keys and the A-B loop.
+  TPracticeMode& Practice() { return *m_practice; }
   // True while the farewell line plays before the window closes.
   bool SayingFarewell() const { return m_farewell.isActive(); }
   // The wait for the farewell's end (tests shorten it).
@@ -228,6 +233,11 @@ class TForm1 : public QMainWindow {
   // Every frame: the mouse's hand-over, the keys' and the pads' state, and
   // the distance each input moved the bar during the game.
   void PollBarInputs();
+  void BuildPractice();
+  // Panel 0 and the progress strip in a practice game.
+  void UpdatePracticeStatus();
+  // The game that ended was a practice game: its record says so.
+  void MarkPracticeRecord();
   // The window went to the background: pause when the player asked for it.
   void PauseWhenInactive();
   void UpdateStatusReadouts();
@@ -275,4 +285,6 @@ class TForm1 : public QMainWindow {
   bool m_watchingScreen = false;  // screen changes reach the view menu
   QTimer m_farewell;
   bool m_farewellHeard = false;
+  TPracticeMode* m_practice = nullptr;  // a child of the window
+  bool m_practiceTextShown = false;     // status panel 0 shows the practice text
 };

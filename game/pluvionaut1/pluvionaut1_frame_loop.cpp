@@ -10,12 +10,14 @@
 #include "game/play_records/records_menu.h"
 #include "game/pluvionaut1/pluvionaut1.h"
 #include "game/pluvionaut1/status_bar.h"
+#include "game/practice/practice_mode.h"
 #include "game/sequencer/window_player.h"
 
 void TForm1::ApplicationEvents1Idle(void* /*Sender*/, bool& Done) {
   // The menus follow the play count on every call, active or not.
   m_menu->ApplyVisibility(PlayCount());
   if (m_recordsMenu) m_recordsMenu->ApplyVisibility(PlayCount());
+  m_practice->ApplyVisibility(m_menu->OpenVisible());
   const bool acceptFiles = m_menu->OpenVisible();
   if (acceptDrops() != acceptFiles) setAcceptDrops(acceptFiles);
 
@@ -35,6 +37,7 @@ void TForm1::ApplicationEvents1Idle(void* /*Sender*/, bool& Done) {
   ApplyTimingMenuState(m_timingMenu, Playing());
 
   UpdateStatusReadouts();
+  UpdatePracticeStatus();
   Done = false;
 }
 
@@ -59,7 +62,8 @@ bool TForm1::DrawFrame() {
   input.BarHalfWidth = m_barHalfWidth;
   input.Hidden = m_menu->Checked("Hidden");
   input.Sudden = m_menu->Checked("Sudden");
-  input.RecordsOn = m_recorder != nullptr && m_recorder->Recording();
+  // A practice game is never a best: its result shows no records.
+  input.RecordsOn = m_recorder != nullptr && m_recorder->Recording() && !m_practice->PracticeGame();
   input.HasBest = m_bestBeforeGame.has_value();
   if (m_bestBeforeGame) {
     input.BestGood = m_bestBeforeGame->BestGood;

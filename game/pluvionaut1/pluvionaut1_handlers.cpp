@@ -17,6 +17,7 @@
 #include "game/core/translatable.h"
 #include "game/app/tr.h"
 #include "game/pluvionaut1/pluvionaut1.h"
+#include "game/practice/practice_mode.h"
 
 #include "game/sound/sound_menu.h"
 #include "game/sequencer/window_player.h"
@@ -113,13 +114,21 @@ void TForm1::PlayClick() {
   recorded.MusicSpeed = playSpeed.value_or(1.0);
   recorded.BarHalfWidth = barHalfWidth;
   BeginRecordedGame(recorded);
+  m_practice->BeginGame();
   m_player->Start();
 }
 
 void TForm1::StopClick() {
   if (m_player == nullptr) return;
+  // A practice game that loops never reaches the end of the song: Stop ends
+  // it, and what it judged is kept as a practice game.
+  const bool practice = m_practice->Active();
+  const int good = m_player->GoodCount();
+  const int bad = m_player->BadCount();
+  const int maxCombo = m_player->MaxCombo();
   m_player->Stop();
   m_player->Seek(0);
+  if (practice && good + bad > 0) GameEnded(good, bad, maxCombo);
 }
 
 void TForm1::Exit1Click() { close(); }

@@ -52,6 +52,7 @@ void TForm1::BeginRecordedGame(const TGameOptions& options) {
 }
 
 void TForm1::GameEnded(int good, int bad, int maxCombo) {
+  MarkPracticeRecord();
   m_recorder->GameEnded(good, bad, maxCombo, MostUsedBarInput());
   if (m_recordsWindow != nullptr && m_recordsWindow->isVisible()) m_recordsWindow->Refresh();
 }

@@ -77,8 +77,25 @@ void TMidiPlayV::Step(int32_t ElapsedMs) {
     DisableTimer();
     return;
   }
+  const bool loopEnd = LoopEndReached();
   JudgeDueDrops();
-  if (SendDueEvents() == TStepEnd::Reached) EndOfSong();
+  if (SendDueEvents() == TStepEnd::Reached) {
+    EndOfSong();
+    return;
+  }
+  if (loopEnd) {
+    DisableTimer();
+    PostMessageA(m_window, kLoopEndMessage, 0, 0);
+  }
+}
+
+bool TMidiPlayV::LoopEndReached() {
+  const int32_t loopEnd = LoopEndMs.load(std::memory_order_relaxed);
+  if (loopEnd < 0 || PositionMs.load(std::memory_order_relaxed) < loopEnd) return false;
+  // Everything before the loop's end is judged and sent, nothing from it on.
+  PositionMs.store(loopEnd, std::memory_order_relaxed);
+  m_stepRemainder = 0.0;
+  return true;
 }
 
 void TMidiPlayV::AdvanceClock(int32_t ElapsedMs) {
@@ -185,7 +202,11 @@ void TMidiPlayV::EndOfSong() {
   Stop();
   const int32_t good = GoodCount.load(std::memory_order_relaxed);
   const int32_t bad = BadCount.load(std::memory_order_relaxed);
-  if (static_cast<int64_t>(good) + bad > 0) {
+  if (static_cast<int64_t>(good) + bad > 0 && Practice.load(std::memory_order_relaxed)) {
+    // A practice game is recorded as such and counts for nothing else.
+    if (VoiceOn.load(std::memory_order_relaxed)) sndPlaySoundA(SequencerCues::EndVoice(good, bad).c_str(), SND_ASYNC);
+    PostGameEnd(TGameEnd{good, bad, MaxCombo.load(std::memory_order_relaxed), PlayCount.load(std::memory_order_relaxed)});
+  } else if (static_cast<int64_t>(good) + bad > 0) {
     if (VoiceOn.load(std::memory_order_relaxed)) sndPlaySoundA(SequencerCues::EndVoice(good, bad).c_str(), SND_ASYNC);
     const int32_t playCount = SequencerCues::RaisedPlayCount(PlayCount.load(std::memory_order_relaxed));
     PlayCount.store(playCount, std::memory_order_relaxed);

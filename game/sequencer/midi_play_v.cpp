@@ -6,8 +6,11 @@
 #include <cmath>
 #include <cstdio>
 #include <exception>
+#include <limits>
+#include <map>
 
 #include "game/sequencer/game_cues.h"
+#include "midi/song_chase.h"
 #include "platform/kernel/tick_count.h"
 #include "platform/ui/application.h"
 #include "platform/ui/message_window.h"
@@ -68,6 +71,10 @@ void TMidiPlayV::Seek(int32_t Ms) {
   BadCount.store(0, std::memory_order_relaxed);
   Combo.store(0, std::memory_order_relaxed);
   MaxCombo.store(0, std::memory_order_relaxed);
+  MoveTo(Ms);
+}
+
+void TMidiPlayV::MoveTo(int32_t Ms) {
   if (Ms > EndTime) Ms = EndTime;
   if (Ms < 0) Ms = 0;
   PositionMs.store(Ms, std::memory_order_relaxed);
@@ -87,6 +94,61 @@ void TMidiPlayV::Seek(int32_t Ms) {
   // device is reset before the next game anyway.
   WaitRemaining = 0;
   m_stepRemainder = 0.0;
+}
+
+void TMidiPlayV::SendChase() {
+  const int32_t position = PositionMs.load(std::memory_order_relaxed);
+  if (position <= 0) return;
+  std::map<int32_t, TPortChase> ports = ChaseSong(*this, position);
+  const std::map<int32_t, TPortChase> whole = ChaseSong(*this, std::numeric_limits<int32_t>::max());
+  for (auto& [number, port] : ports) {
+    const auto all = whole.find(number);
+    if (port.LastReset == nullptr && all != whole.end()) port.Channels.FillDefaultsFrom(all->second.Channels);
+  }
+  for (const TChaseMessage& message : ChaseMessages(ports)) {
+    if (message.Long != nullptr) {
+      SendLong(message.Long->Track, message.Long);
+      // A reset needs its pause before the next message, as in play.
+      if (WaitRemaining > 0) m_sleep(static_cast<DWORD>(WaitRemaining));
+      WaitRemaining = 0;
+      continue;
+    }
+    const HMIDIOUT output = DeviceForTrack(message.Track);
+    if (output == nullptr) continue;
+    midiOutShortMsgAt(output, static_cast<DWORD>(message.Message), m_clock());
+    m_sounding.Sent(output, message.Message);  // a pedal put down here is let go by a pause
+  }
+  DoTempo(Tempo.load(std::memory_order_relaxed));
+}
+
+bool TMidiPlayV::JumpTo(int32_t Ms) {
+  if (!Playing.load(std::memory_order_relaxed) || m_countingIn.load()) return false;
+  const TPauseState state = PauseState.load(std::memory_order_relaxed);
+  if (state == TPauseState::Resuming) return false;
+  const uint32_t game = m_gameGeneration.fetch_add(1) + 1;
+  try {
+    DisableTimer();
+    if (!Playing.load(std::memory_order_relaxed)) return false;  // that step ended the game
+    // A release, not a cut: the notes die away as they would at their note-offs.
+    SendNow(m_sounding.ReleaseMessages());
+    m_sounding.Clear();
+    MoveTo(Ms);
+    const int32_t from = PositionMs.load(std::memory_order_relaxed);
+    for (TMidiEventItemStanderd* item : Events) {
+      if (item->Time < from || item->Kind != MidiKind::NoteOn) continue;
+      if (auto* note = dynamic_cast<TMidiEventItemNoteOn*>(item)) note->Caught.store(false, std::memory_order_relaxed);
+    }
+    SendChase();
+    if (state == TPauseState::Paused) return true;
+    PauseState.store(TPauseState::Resuming, std::memory_order_relaxed);
+    if (!RunCountIn(game)) return false;
+    PauseState.store(TPauseState::None, std::memory_order_relaxed);
+    Timer.SetEnabled(true);
+    return true;
+  } catch (const std::exception&) {
+    if (m_gameGeneration.load() == game) PauseState.store(TPauseState::Paused, std::memory_order_relaxed);
+    return false;
+  }
 }
 
 void TMidiPlayV::SetPlaySpeed(double Factor) {
@@ -140,6 +202,8 @@ bool TMidiPlayV::Start() {
     }
     ResetPorts();
     m_sounding.Clear();
+    // A game that starts later in the song starts with what the song set up before.
+    SendChase();
     Playing.store(true, std::memory_order_relaxed);
     if (VoiceOn.load(std::memory_order_relaxed)) sndPlaySoundA(SequencerCues::StartVoice().c_str(), SND_ASYNC);
     // The count-in: PositionMs is still 0, so the frame loop shows the ready
@@ -308,6 +372,10 @@ void TMidiPlayV::PostGameEnd(const TGameEnd& Game) {
 }
 
 LRESULT TMidiPlayV::WindowProcedure(UINT Msg, WPARAM WParam, LPARAM LParam) {
+  if (Msg == kLoopEndMessage) {
+    if (OnLoopEnd && Playing.load(std::memory_order_relaxed)) OnLoopEnd();
+    return 0;
+  }
   if (Msg == kGameEndMessage) {
     if (OnGameEnd) OnGameEnd(UnpackGameEnd(WParam, LParam));
     return 0;

@@ -59,6 +59,9 @@ class TMidiPlayV : public TMidiOutput {
   // from the timer thread to the main thread: the counts packed into wParam
   // and lParam.
   static constexpr UINT kGameEndMessage = WM_USER + 2;
+  // The message the timer thread posts when the song clock reached
+  // LoopEndMs: the step stopped the timer there, the main thread decides.
+  static constexpr UINT kLoopEndMessage = WM_USER + 3;
 
   // What the end of a game hands over to the main thread.
   struct TGameEnd {
@@ -87,6 +90,18 @@ class TMidiPlayV : public TMidiOutput {
   // event, the tick position and the beat, time signature, tempo and lyric in
   // force there. Caught flags are kept.
   void Seek(int32_t Ms);
+  // Sends what the song set up before PositionMs on every port (the chase,
+  // midi/song_chase.h): the last reset exclusive message and those after it,
+  // bank, program, controllers, RPN/NRPN, bend and pressure. A port whose
+  // song has no reset gets the power-on values of what the song sets later.
+  // Nothing at position 0. Main thread, timer off.
+  void SendChase();
+  // Moves a running game to Ms: the sounding notes are released (note-offs,
+  // pedals up), the counters stay, the drops from Ms on may be caught again,
+  // the chase is sent, and after the one-second count-in the song goes on
+  // from Ms (a paused game moves and stays paused). False when no game runs,
+  // during a count-in, or when Stop, Start or ClosePorts came during it.
+  bool JumpTo(int32_t Ms);
   // The music's tempo factor; 1.0 for 0 (and for any factor that is not a
   // positive finite number, which could not time anything).
   void SetPlaySpeed(double Factor);
@@ -147,6 +162,10 @@ class TMidiPlayV : public TMidiOutput {
   std::atomic<double> PlaySpeed{1.0};
   std::atomic<bool> Playing{false};
   std::atomic<int32_t> PlayCount{0};
+  // A practice game: its end raises no play count and unlocks nothing.
+  std::atomic<bool> Practice{false};
+  // Where the song clock stops and kLoopEndMessage goes out (ms); negative: none.
+  std::atomic<int32_t> LoopEndMs{-1};
   std::atomic<bool> VoiceOn{false};
   std::atomic<int32_t> BarHalfWidth{0};  // pixels
   std::atomic<TPauseState> PauseState{TPauseState::None};
@@ -172,6 +191,9 @@ class TMidiPlayV : public TMidiOutput {
   // A game that judged at least one drop has ended: called on the main
   // thread, through the message window, after the play count was saved.
   std::function<void(const TGameEnd& Game)> OnGameEnd;
+  // The song clock reached LoopEndMs: called on the main thread, through the
+  // message window, while the game still runs with its timer off.
+  std::function<void()> OnLoopEnd;
 
  protected:
   // The event's Time mapped back onto the steady clock of the current step:
@@ -198,6 +220,10 @@ class TMidiPlayV : public TMidiOutput {
   int32_t JudgedBarX() const;
   bool BarCovers(int32_t Lane, int32_t BarX) const;
   TStepEnd SendDueEvents();
+  // The step reached LoopEndMs: the clock is held there and the main thread told.
+  bool LoopEndReached();
+  // Seek without clearing the counters.
+  void MoveTo(int32_t Ms);
   void EndOfSong();
   void PostGameEnd(const TGameEnd& Game);
   // Timer off; from any thread but the step's own, also waits until a step

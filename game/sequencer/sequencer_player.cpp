@@ -88,3 +88,13 @@ void TSequencerPlayer::SetGameEndHandler(TGameEndHandler handler) {
     handler(game.GoodCount, game.BadCount, game.MaxCombo);
   };
 }
+
+void TSequencerPlayer::SetPractice(bool practice) { m_player.Practice.store(practice, std::memory_order_relaxed); }
+
+bool TSequencerPlayer::JumpTo(int ms) { return m_player.JumpTo(ms); }
+
+void TSequencerPlayer::SetLoopEnd(int ms) { m_player.LoopEndMs.store(ms < 0 ? -1 : ms, std::memory_order_relaxed); }
+
+void TSequencerPlayer::SetLoopEndHandler(std::function<void()> handler) { m_player.OnLoopEnd = std::move(handler); }
+
+int TSequencerPlayer::MaxCombo() const { return m_player.MaxCombo.load(std::memory_order_relaxed); }

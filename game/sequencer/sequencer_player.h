@@ -15,6 +15,7 @@ class TSequencerPlayer : public TWindowPlayer {
   int PlayCount() const override;
   int GoodCount() const override;
   int BadCount() const override;
+  int MaxCombo() const override;
   double CurrentBpm() const override;
   int PositionMs() const override;
   int EndTime() const override;
@@ -39,6 +40,10 @@ class TSequencerPlayer : public TWindowPlayer {
   HMIDIOUT OutputHandle() const override;
   bool UsePlayDevice(int deviceId) override;
   void SetGameEndHandler(TGameEndHandler handler) override;
+  void SetPractice(bool practice) override;
+  bool JumpTo(int ms) override;
+  void SetLoopEnd(int ms) override;
+  void SetLoopEndHandler(std::function<void()> handler) override;
 
  private:
   TMidiPlayV& m_player;

@@ -23,6 +23,8 @@ class TWindowPlayer {
   virtual int PlayCount() const = 0;
   virtual int GoodCount() const = 0;
   virtual int BadCount() const = 0;
+  // The longest run of Good in the game so far.
+  virtual int MaxCombo() const { return 0; }
   virtual double CurrentBpm() const = 0;
   virtual int PositionMs() const = 0;
   virtual int EndTime() const = 0;
@@ -67,4 +69,16 @@ class TWindowPlayer {
   // Called on the main thread with the counts of every completed game.
   using TGameEndHandler = std::function<void(int good, int bad, int maxCombo)>;
   virtual void SetGameEndHandler(TGameEndHandler /*handler*/) {}
+
+  // Practice games. A practice game's end raises no play count and unlocks
+  // nothing; set before Start.
+  virtual void SetPractice(bool /*practice*/) {}
+  // Moves a running game to ms with the song's state there, after a count-in
+  // (the counters stay); false when no game runs or the player cannot.
+  virtual bool JumpTo(int /*ms*/) { return false; }
+  // Where the song clock stops and the loop-end handler is called (ms);
+  // negative: nowhere.
+  virtual void SetLoopEnd(int /*ms*/) {}
+  // Called on the main thread when the song clock reached the loop end.
+  virtual void SetLoopEndHandler(std::function<void()> /*handler*/) {}
 };

@@ -77,9 +77,19 @@ void TDrawArea::SetBottomOverlay(QWidget* overlay, int rows) {
   PlaceOverlay();
 }
 
+void TDrawArea::SetTopOverlay(QWidget* overlay, int rows) {
+  m_topOverlay = overlay;
+  m_topOverlayRows = rows;
+  PlaceOverlay();
+}
+
 void TDrawArea::PlaceOverlay() {
-  if (m_overlay == nullptr) return;
   const QRect picture = PictureRect();
+  if (m_topOverlay != nullptr) {
+    const int height = static_cast<int>(std::lround(m_topOverlayRows * PictureScale(picture)));
+    m_topOverlay->setGeometry(picture.x(), picture.y(), picture.width(), height);
+  }
+  if (m_overlay == nullptr) return;
   const int height = static_cast<int>(std::lround(m_overlayRows * PictureScale(picture)));
   m_overlay->setGeometry(picture.x(), picture.y() + picture.height() - height, picture.width(), height);
 }

@@ -43,6 +43,8 @@ class TDrawArea : public QWidget, public IPresentTarget {
   // A widget that lies over the picture's last rows (the status bar), kept
   // at the picture's width and scaled with it: rows in picture pixels.
   void SetBottomOverlay(QWidget* overlay, int rows);
+  // The same over the picture's first rows (the practice games' progress strip).
+  void SetTopOverlay(QWidget* overlay, int rows);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -60,4 +62,6 @@ class TDrawArea : public QWidget, public IPresentTarget {
   TPictureScaler m_scaler;
   QWidget* m_overlay = nullptr;
   int m_overlayRows = 0;
+  QWidget* m_topOverlay = nullptr;
+  int m_topOverlayRows = 0;
 };

@@ -139,6 +139,33 @@ TEST_F(RecordsTest, TheFirstSchemaIsMigratedWithItsGames) {
   EXPECT_EQ(records.GamesOfSong("aa").size(), 3u);
   // The games of before the bar's input was kept were the mouse's.
   for (const TGameRecord& game : records.GamesOfSong("bb")) EXPECT_EQ(game.BarInput, kBarInputMouse);
+  for (const TGameRecord& game : records.GamesOfSong("aa")) EXPECT_FALSE(game.Practice);  // none was one
+}
+
+TEST_F(RecordsTest, APracticeGameIsKeptWithItsRangeAndSpeedAndIsNeverABestOrACountedGame) {
+  TRecordsDatabase records(dbPath);
+  TGameRecord practised = Game("song", 40, 0, 40, "s.mid");
+  practised.Practice = true;
+  practised.PracticeFromMs = 12000;
+  practised.PracticeToMs = 18500;
+  practised.PracticeSpeed = 0.75;
+  records.AddGame(practised);  // a song only practised is listed with no games
+  ASSERT_TRUE(records.Song(practised.SongSha256).has_value());
+  EXPECT_EQ(records.Song(practised.SongSha256)->Games, 0);
+  EXPECT_EQ(records.Song(practised.SongSha256)->BestGood, 0);
+  records.AddGame(Game("song", 5, 5, 3, "s.mid"));
+  records.AddGame(practised);  // better than the real game, and still no best
+  const std::optional<TSongSummary> song = records.Song(practised.SongSha256);
+  EXPECT_EQ(song->Games, 1);
+  EXPECT_EQ(song->BestGood, 5);
+  EXPECT_EQ(song->BestMaxCombo, 3);
+  const std::vector<TGameRecord> games = records.GamesOfSong(practised.SongSha256);
+  ASSERT_EQ(games.size(), 3u);
+  EXPECT_TRUE(games[0].Practice);
+  EXPECT_EQ(games[0].PracticeFromMs, 12000);
+  EXPECT_EQ(games[0].PracticeToMs, 18500);
+  EXPECT_DOUBLE_EQ(games[0].PracticeSpeed, 0.75);
+  EXPECT_FALSE(games[1].Practice);
 }
 
 TEST(RecordsRatioTest, BetterRatioComparesExactly) {

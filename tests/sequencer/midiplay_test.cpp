@@ -121,3 +121,73 @@ TEST_F(MidiplayTest, MissingEveryDropRendersSilence) {
 }
 
 }  // namespace
+
+namespace {
+
+// Song time (ms) when the last note struck before AtMs and still sounding
+// there is released (AtMs when none sounds).
+int32_t LastReleaseOfNotesSoundingAt(const TMidiSong& song, int32_t AtMs) {
+  int32_t last = AtMs;
+  const int count = song.Events.Count();
+  for (int i = 0; i < count; ++i) {
+    const auto* on = dynamic_cast<const TMidiEventItemNoteOn*>(song.Events[i]);
+    if (on == nullptr || on->Time >= AtMs) continue;
+    int32_t off = song.EndTime;
+    for (int j = i + 1; j < count; ++j) {
+      const auto* item = dynamic_cast<const TMidiEventItemShort*>(song.Events[j]);
+      if (item == nullptr || item->Channel != on->Channel || item->Data1 != on->Data1) continue;
+      if (item->Kind == MidiKind::NoteOff || item->Kind == MidiKind::NoteOn) {
+        off = item->Time;
+        break;
+      }
+    }
+    last = std::max(last, off);
+  }
+  return last;
+}
+
+double Rms(const std::vector<float>& samples, size_t first, size_t count) {
+  double sum = 0;
+  for (size_t i = first; i < first + count && i < samples.size(); ++i) sum += double(samples[i]) * samples[i];
+  return std::sqrt(sum / static_cast<double>(count));
+}
+
+TEST_F(MidiplayTest, RenderingFromALaterStartAgreesWithTheWholeRenderOnceTheNotesSoundingThereEnded) {
+  const std::vector<std::pair<std::string, int32_t>> songs = {
+      {PLUV_CORPUS_DIR "/midi/jazz-soft-test-midi-files/test-all-gs-sounds.mid", 20000},
+      {PLUV_CORPUS_DIR "/midi/tonejs-midi/debussy/claire_de_lune.mid", 60000},
+  };
+  // The released notes and the reverb die away in this time; then both
+  // renders hear the same song.
+  constexpr int32_t kDieAwayMs = 2000;
+  constexpr int32_t kComparedMs = 3000;
+  int compared = 0;
+  for (const auto& [path, startMs] : songs) {
+    if (!std::filesystem::exists(path)) continue;
+    SCOPED_TRACE(path);
+    TMidiSong song;
+    ASSERT_NO_THROW(song.LoadFromFile(path));
+    const int32_t from = LastReleaseOfNotesSoundingAt(song, startMs) + kDieAwayMs;
+    ASSERT_LT(from + kComparedMs, song.EndTime) << "the song is too short for the comparison";
+    const std::string stop = " --stop-at " + std::to_string((from + kComparedMs) / 1000.0);
+
+    m_song = path;
+    const TWav whole = ReadWav(Render(stop));
+    const TWav later = ReadWav(Render(stop + " --start " + std::to_string(startMs / 1000.0)));
+    ASSERT_GT(later.Frames(), 0u);
+    const size_t offset = static_cast<size_t>(startMs * kFramesPerMs) * 2;
+    const size_t first = static_cast<size_t>((from - startMs) * kFramesPerMs) * 2;
+    const size_t count = static_cast<size_t>(kComparedMs * kFramesPerMs) * 2;
+    ASSERT_LE(first + count, later.samples.size());
+    ASSERT_LE(offset + first + count, whole.samples.size());
+    std::vector<float> difference(count);
+    for (size_t i = 0; i < count; ++i) difference[i] = whole.samples[offset + first + i] - later.samples[first + i];
+    const double level = Rms(whole.samples, offset + first, count);
+    ASSERT_GT(level, 0.001) << "nothing sounds in the compared part";
+    EXPECT_LT(Rms(difference, 0, count), level / 100) << "the renders differ by more than 1 %";
+    ++compared;
+  }
+  if (compared == 0) GTEST_SKIP() << "corpus not present";
+}
+
+}  // namespace

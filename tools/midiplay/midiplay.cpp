@@ -6,7 +6,8 @@
 // clock in 5 ms steps and rendering the synthesizer sample-accurately. With
 // --tail the WAV file (or the playing) goes on for that long after the song
 // ends or --stop-at stops it, so that the released notes and the reverb die
-// away in it.
+// away in it. With --start the song starts at that position, with what it
+// set up before (the game's chase); the notes struck before are not struck.
 //
 // The game's settings file is never touched: the play count goes to a
 // settings file in a temporary folder that is removed at exit, unless
@@ -50,6 +51,7 @@ struct TOptions {
   bool miss = false;
   std::string soundFont;
   std::string settingsFile;
+  double startSeconds = 0.0;    // where the song starts
   double stopAtSeconds = -1.0;  // Stop at this song position; negative: play to the end
   double tailSeconds = 0.0;     // what follows the end or the stop: the release and the reverb
   bool help = false;
@@ -58,12 +60,13 @@ struct TOptions {
 void PrintUsage(std::FILE* to) {
   std::fprintf(to,
                "usage: midiplay FILE [--speed S] [--wav OUT.wav] [--miss] [--soundfont SF2] [--settings INI]\n"
-               "                [--stop-at SECONDS] [--tail SECONDS]\n"
+               "                [--start SECONDS] [--stop-at SECONDS] [--tail SECONDS]\n"
                "  plays FILE with every drop caught (or missed with --miss); with --wav renders it\n"
-               "  offline into a 48 kHz stereo WAV file instead of playing it. --stop-at stops the\n"
-               "  song as the game's Stop does at that position; --tail goes on that long after the\n"
-               "  end or the stop. The play count goes to a temporary settings file unless\n"
-               "  --settings names one. --help shows this text.\n");
+               "  offline into a 48 kHz stereo WAV file instead of playing it. --start starts at\n"
+               "  that position with the song's state there, as the game's practice seek does.\n"
+               "  --stop-at stops the song as the game's Stop does at that position; --tail goes\n"
+               "  on that long after the end or the stop. The play count goes to a temporary\n"
+               "  settings file unless --settings names one. --help shows this text.\n");
 }
 
 bool ParseArguments(int argc, char** argv, TOptions& options) {
@@ -91,6 +94,11 @@ bool ParseArguments(int argc, char** argv, TOptions& options) {
       char* end = nullptr;
       options.stopAtSeconds = std::strtod(text.c_str(), &end);
       if (end == text.c_str() || *end != '\0' || !(options.stopAtSeconds >= 0)) return false;
+    } else if (arg == "--start") {
+      if (!value(text)) return false;
+      char* end = nullptr;
+      options.startSeconds = std::strtod(text.c_str(), &end);
+      if (end == text.c_str() || *end != '\0' || !(options.startSeconds >= 0)) return false;
     } else if (arg == "--tail") {
       if (!value(text)) return false;
       char* end = nullptr;
@@ -219,6 +227,8 @@ int RenderToWav(TMidiPlayV& player, const std::string& wavFile, double stopAtSec
     framesDone = target;
   };
 
+  // The device is fresh: the chase of the start position is all it needs.
+  player.SendChase();
   player.Playing = true;
   player.Tick(0);
   const std::chrono::milliseconds step(kStepMs);
@@ -278,7 +288,7 @@ int main(int argc, char** argv) {
       player.ClosePorts();
       return kExitFailure;
     }
-    player.Seek(0);
+    player.Seek(static_cast<int32_t>(options.startSeconds * kMsPerSecond));
     player.SetPlaySpeed(options.speed);
     for (auto& on : player.ChannelOn) on = true;
     player.VoiceOn = false;

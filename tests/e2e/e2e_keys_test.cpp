@@ -16,6 +16,7 @@
 
 #include "child_process.h"
 #include "game_folder.h"
+#include "song_bytes.h"
 #include "platform/kernel/cp932.h"
 #include "x_session.h"
 
@@ -44,10 +45,6 @@ constexpr int kGoodPanelLeft = 370;
 constexpr int kBadPanelLeft = 440;
 constexpr int kReadoutPanelWidth = 70;
 
-void PutBE(std::vector<uint8_t>& out, uint32_t value, int bytes) {
-  for (int i = bytes - 1; i >= 0; --i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
 // A format-0 song: after four silent seconds, one note a quarter (120 bpm)
 // on one key.
 std::vector<uint8_t> OneLaneSong() {
@@ -57,15 +54,7 @@ std::vector<uint8_t> OneLaneSong() {
     track.insert(track.end(), {0x83, 0x60, 0x90, kNote, 100, 0x83, 0x60, 0x80, kNote, 0});
   }
   track.insert(track.end(), {0x83, 0x60, 0xFF, 0x2F, 0x00});
-  std::vector<uint8_t> file{'M', 'T', 'h', 'd'};
-  PutBE(file, 6, 4);
-  PutBE(file, 0, 2);
-  PutBE(file, 1, 2);
-  PutBE(file, kDivision, 2);
-  file.insert(file.end(), {'M', 'T', 'r', 'k'});
-  PutBE(file, static_cast<uint32_t>(track.size()), 4);
-  file.insert(file.end(), track.begin(), track.end());
-  return file;
+  return Format0File(track, kDivision);
 }
 
 class KeyboardBarTest : public ::testing::Test {

@@ -22,6 +22,7 @@
 
 #include "child_process.h"
 #include "game_folder.h"
+#include "song_bytes.h"
 #include "platform/kernel/cp932.h"
 #include "records/records_database.h"
 #include "records/sha256.h"
@@ -45,21 +46,6 @@ constexpr int kDivision = 480;
 constexpr int kSixteenthTicks = kDivision / 4;  // 125 ms at 120 bpm
 constexpr int kNotes = 120;                     // 30 s
 
-void PutBE(std::vector<uint8_t>& out, uint32_t value, int bytes) {
-  for (int i = bytes - 1; i >= 0; --i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
-void PutVarLen(std::vector<uint8_t>& out, uint32_t value) {
-  uint8_t groups[5];
-  int n = 0;
-  do {
-    groups[n++] = value & 0x7F;
-    value >>= 7;
-  } while (value != 0);
-  while (n > 1) out.push_back(static_cast<uint8_t>(groups[--n] | 0x80));
-  out.push_back(groups[0]);
-}
-
 // One note every 250 ms for 30 s, on pitches spread over the field.
 std::vector<uint8_t> PracticeSong() {
   std::vector<uint8_t> track;
@@ -75,20 +61,7 @@ std::vector<uint8_t> PracticeSong() {
   }
   PutVarLen(track, kDivision);
   track.insert(track.end(), {0xFF, 0x2F, 0x00});
-  std::vector<uint8_t> file{'M', 'T', 'h', 'd'};
-  PutBE(file, 6, 4);
-  PutBE(file, 0, 2);
-  PutBE(file, 1, 2);
-  PutBE(file, kDivision, 2);
-  file.insert(file.end(), {'M', 'T', 'r', 'k'});
-  PutBE(file, static_cast<uint32_t>(track.size()), 4);
-  file.insert(file.end(), track.begin(), track.end());
-  return file;
-}
-
-std::string ReadBytes(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  return Format0File(track, kDivision);
 }
 
 class EndToEndPracticeTest : public ::testing::Test {

@@ -25,6 +25,7 @@
 
 #include "child_process.h"
 #include "game_folder.h"
+#include "song_bytes.h"
 #include "platform/kernel/cp932.h"
 #include "x_session.h"
 
@@ -46,21 +47,6 @@ constexpr int kClientHeight = 480;
 constexpr int kStatusBarHeight = 19;
 // Share of the drawing that must differ between the play field and the result screen.
 constexpr double kResultDiffers = 0.05;
-
-void PutBE(std::vector<uint8_t>& out, uint32_t value, int bytes) {
-  for (int i = bytes - 1; i >= 0; --i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
-void PutVarLen(std::vector<uint8_t>& out, uint32_t value) {
-  uint8_t groups[5];
-  int n = 0;
-  do {
-    groups[n++] = value & 0x7F;
-    value >>= 7;
-  } while (value != 0);
-  while (n > 1) out.push_back(static_cast<uint8_t>(groups[--n] | 0x80));
-  out.push_back(groups[0]);
-}
 
 // A format-0 Standard MIDI File of about six seconds: track name, tempo,
 // piano, then an arpeggio on channel 1 spread over the middle of the field.
@@ -84,20 +70,7 @@ std::vector<uint8_t> ShortSong() {
   }
   PutVarLen(track, kDivision);
   track.insert(track.end(), {0xFF, 0x2F, 0x00});
-  std::vector<uint8_t> file{'M', 'T', 'h', 'd'};
-  PutBE(file, 6, 4);
-  PutBE(file, 0, 2);
-  PutBE(file, 1, 2);
-  PutBE(file, kDivision, 2);
-  file.insert(file.end(), {'M', 'T', 'r', 'k'});
-  PutBE(file, static_cast<uint32_t>(track.size()), 4);
-  file.insert(file.end(), track.begin(), track.end());
-  return file;
-}
-
-std::string ReadBytes(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  return Format0File(track, kDivision);
 }
 
 int DistinctColours(const QImage& image, int limit) {

@@ -19,6 +19,7 @@
 
 #include "child_process.h"
 #include "game_folder.h"
+#include "song_bytes.h"
 #include "platform/kernel/cp932.h"
 #include "x_close_request.h"
 #include "x_session.h"
@@ -49,10 +50,6 @@ constexpr int kTitleColours = 1000;
 // A full-HD desktop: room for the x2 window.
 const char* const kDesktopScreen = "1920x1080x24";
 
-void PutBE(std::vector<uint8_t>& out, uint32_t value, int bytes) {
-  for (int i = bytes - 1; i >= 0; --i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
 // A format-0 song: after four silent seconds, one note a quarter (120 bpm)
 // on one key, so every drop falls where the pointer waits.
 std::vector<uint8_t> OneLaneSong() {
@@ -65,15 +62,7 @@ std::vector<uint8_t> OneLaneSong() {
     track.insert(track.end(), {0x83, 0x60, 0x90, kNote, 100, 0x83, 0x60, 0x80, kNote, 0});
   }
   track.insert(track.end(), {0x83, 0x60, 0xFF, 0x2F, 0x00});
-  std::vector<uint8_t> file{'M', 'T', 'h', 'd'};
-  PutBE(file, 6, 4);
-  PutBE(file, 0, 2);
-  PutBE(file, 1, 2);
-  PutBE(file, kDivision, 2);
-  file.insert(file.end(), {'M', 'T', 'r', 'k'});
-  PutBE(file, static_cast<uint32_t>(track.size()), 4);
-  file.insert(file.end(), track.begin(), track.end());
-  return file;
+  return Format0File(track, kDivision);
 }
 
 int DistinctColours(const QImage& image) {

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -389,6 +390,72 @@ TEST_F(LiveStreamTest, SinksOfOneDescriptionAreToldApartAndTheDefaultOneGetsTheS
   ASSERT_TRUE(stream.Open(tone, reason, "PulseAudio: Null Output (3)")) << reason;
   EXPECT_EQ(stream.Settings().deviceName, "PulseAudio: Null Output (3)");
   stream.Close();
+}
+
+// The stream beside a disk being written (a few hundred MB with fdatasync):
+// the queue the server keeps is the one chosen, and the gaps heard are
+// counted. How many there are depends on the machine (bench_stream_gaps
+// compares lengths); the queue in force is what is asserted.
+TEST_F(LiveStreamTest, TheStreamKeepsItsQueueWhileTheDiskIsWritten) {
+  const std::string recording = (folder / "busy_disk.wav").string();
+  ASSERT_TRUE(server.StartRecording(recording));
+  TAudioStream stream;
+  double phase = 0.0;
+  std::atomic<std::uint64_t> rendered{0};
+  std::string reason;
+  ASSERT_TRUE(stream.Open([&](float* out, unsigned frames) {
+    for (unsigned f = 0; f < frames; ++f) {
+      out[2 * f] = out[2 * f + 1] = static_cast<float>(0.5 * std::sin(phase));
+      phase += 2.0 * M_PI * 440.0 / 48000.0;
+    }
+    rendered += frames;
+  }, reason)) << reason;
+  const TStreamSettings settings = stream.Settings();
+  EXPECT_EQ(settings.api, "pulse");
+  EXPECT_GE(settings.bufferFrames * settings.numberOfBuffers,
+            settings.sampleRate * TAudioStream::kPulseBufferMs / 1000 * 9 / 10);
+  EXPECT_GT(settings.latencyMs, 10.0);
+  // A new stream waits while the server settles its latency; the writing
+  // starts once it runs steadily, and the tone sounds on after it.
+  const std::uint64_t from = rendered.load();
+  ASSERT_TRUE(WaitUntil(kSteadyLimitMs, [&] { return rendered.load() >= from + 2 * kSteadyFrames; }, 10));
+  {
+    constexpr int kMegabytes = 300;
+    const std::vector<char> chunk(1 << 20, 'w');
+    FILE* file = std::fopen((folder / "written").c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    for (int i = 0; i < kMegabytes; ++i) {
+      ASSERT_EQ(std::fwrite(chunk.data(), 1, chunk.size(), file), chunk.size());
+      if (i % 50 == 49) fdatasync(fileno(file));
+    }
+    fdatasync(fileno(file));
+    std::fclose(file);
+    std::filesystem::remove(folder / "written");
+  }
+  std::this_thread::sleep_for(1s);
+  stream.Close();
+  std::this_thread::sleep_for(kTail);
+  server.StopRecording();
+  double rate = 0.0;
+  const std::vector<double> peaks = MillisecondPeaks(recording, rate);
+  // From the first 200 ms of unbroken tone (the steady stream) to its end.
+  size_t run = 0;
+  size_t steady = peaks.size();
+  for (size_t i = 0; i < peaks.size() && steady == peaks.size(); ++i) {
+    run = peaks[i] > 0.0 ? run + 1 : 0;
+    if (run == 200) steady = i;
+  }
+  size_t end = peaks.size();
+  while (end > steady && peaks[end - 1] == 0.0) --end;
+  ASSERT_LT(steady, end) << "the tone never ran steadily";
+  int gaps = 0;
+  int silent = 0;
+  for (size_t i = steady; i < end; ++i) {
+    silent = peaks[i] == 0.0 ? silent + 1 : 0;
+    if (silent == 3) ++gaps;
+  }
+  std::printf("%.1f s of tone beside the writer, %u ms queued (latency %.1f ms): %d gaps\n",
+              static_cast<double>(end - steady) / 1000.0, TAudioStream::kPulseBufferMs, settings.latencyMs, gaps);
 }
 
 }  // namespace

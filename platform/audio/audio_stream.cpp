@@ -174,14 +174,19 @@ bool TAudioStream::OpenPulse(const std::string& sinkName, const std::string& lab
   // The server asks for a third of what it keeps queued at a time: blocks of
   // that size come at an even pace (smaller ones would come in bursts, which
   // the stream clock would take for stalls).
-  const unsigned blockFrames = std::max(
-      kPulseBlockGrain, (kPreferredRate * bufferMs / 1000 / kPulseBlocksQueued + kPulseBlockGrain / 2) /
-                            kPulseBlockGrain * kPulseBlockGrain);
-  const unsigned bufferFrames = blockFrames * kPulseBlocksQueued;
+  // PipeWire asks in its graph's quantum (256 to 1024 frames as the clients
+  // need): blocks of 1024 come at an even pace whatever it is, two queued.
+  const bool pipeWire = TPulseOutput::ServerIsPipeWire();
+  const unsigned queued = pipeWire ? kPipeWireBlocksQueued : kPulseBlocksQueued;
+  const unsigned blockFrames =
+      pipeWire ? kPipeWireBlockFrames
+               : std::max(kPulseBlockGrain, (kPreferredRate * bufferMs / 1000 / kPulseBlocksQueued + kPulseBlockGrain / 2) /
+                                                kPulseBlockGrain * kPulseBlockGrain);
+  const unsigned bufferFrames = blockFrames * queued;
   if (!pulse->Open(sinkName, kPreferredRate, blockFrames, bufferFrames, m_render, reason)) return false;
   m_settings.sampleRate = kPreferredRate;
   m_settings.bufferFrames = blockFrames;
-  m_settings.numberOfBuffers = kPulseBlocksQueued;
+  m_settings.numberOfBuffers = queued;
   std::string shown = label;
   if (shown.empty()) {
     // The default sink, named as the list names it.

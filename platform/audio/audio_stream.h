@@ -42,6 +42,9 @@ class TAudioStream {
   // multiples of 128 frames.
   static constexpr unsigned kPulseBlocksQueued = 3;
   static constexpr unsigned kPulseBlockGrain = 128;
+  // On PipeWire: blocks of a whole graph quantum, two of them queued.
+  static constexpr unsigned kPipeWireBlockFrames = 1024;
+  static constexpr unsigned kPipeWireBlocksQueued = 2;
 
   static constexpr char kPulsePrefix[] = "PulseAudio: ";
   static constexpr char kAlsaPrefix[] = "ALSA: ";

@@ -23,6 +23,7 @@ constexpr unsigned kBytesPerFrame = kStereo * sizeof(float);
 // What the introspection calls gather while the main loop runs.
 struct TSinkQuery {
   pa_mainloop* loop = nullptr;
+  std::string serverName;
   std::string defaultSink;
   std::vector<TPulseSink> sinks;
   bool serverAnswered = false;
@@ -47,6 +48,7 @@ void OnServerInfo(pa_context* context, const pa_server_info* info, void* user) {
   auto* query = static_cast<TSinkQuery*>(user);
   query->serverAnswered = true;
   if (info != nullptr && info->default_sink_name != nullptr) query->defaultSink = info->default_sink_name;
+  if (info != nullptr && info->server_name != nullptr) query->serverName = info->server_name;
   pa_operation* listing = pa_context_get_sink_info_list(context, OnSinkInfo, query);
   if (listing == nullptr) {
     query->failed = true;
@@ -89,11 +91,14 @@ bool TPulseOutput::ServerReachable() {
   return access((runtime + "/pulse/native").c_str(), F_OK) == 0 || access("/var/run/pulse/native", F_OK) == 0;
 }
 
-std::vector<TPulseSink> TPulseOutput::Sinks() {
-  if (!ServerReachable()) return {};
+namespace {
+
+// The server's name and sinks; sinksListed false without an answer.
+TSinkQuery AskServer() {
   TSinkQuery query;
+  if (!TPulseOutput::ServerReachable()) return query;
   query.loop = pa_mainloop_new();
-  if (query.loop == nullptr) return {};
+  if (query.loop == nullptr) return query;
   pa_context* context = pa_context_new(pa_mainloop_get_api(query.loop), kClientName);
   if (context != nullptr) {
     pa_context_set_state_callback(context, OnContextState, &query);
@@ -110,9 +115,22 @@ std::vector<TPulseSink> TPulseOutput::Sinks() {
     pa_context_unref(context);
   }
   pa_mainloop_free(query.loop);
+  query.loop = nullptr;
+  return query;
+}
+
+}  // namespace
+
+std::vector<TPulseSink> TPulseOutput::Sinks() {
+  TSinkQuery query = AskServer();
   if (!query.sinksListed) return {};
   for (TPulseSink& sink : query.sinks) sink.isDefault = sink.name == query.defaultSink;
   return query.sinks;
+}
+
+bool TPulseOutput::ServerIsPipeWire() {
+  const TSinkQuery query = AskServer();
+  return query.serverName.find("PipeWire") != std::string::npos;
 }
 
 TPulseOutput::~TPulseOutput() { Close(); }

@@ -34,6 +34,9 @@ class TPulseOutput {
   // The server's sinks in its order (empty without a server, or when it does
   // not answer within a second).
   static std::vector<TPulseSink> Sinks();
+  // Whether the server is PipeWire's PulseAudio server (asked as Sinks asks;
+  // false without an answer).
+  static bool ServerIsPipeWire();
 
   TPulseOutput() = default;
   ~TPulseOutput();

@@ -125,7 +125,7 @@ class TPaceWatch {
   std::chrono::steady_clock::time_point m_start;
 };
 
-class LiveStreamTest : public ::testing::Test {
+class LiveStreamTest : public ::testing::TestWithParam<TSoundServerKind> {
  protected:
   void SetUp() override {
     folder = std::filesystem::temp_directory_path() / ("pluv_live_stream_" + std::to_string(getpid()));
@@ -175,10 +175,10 @@ class LiveStreamTest : public ::testing::Test {
   void Analyse(const std::string& recording);
 
   std::filesystem::path folder;
-  TPulseServer server;
+  TPulseServer server{GetParam()};
 };
 
-TEST_F(LiveStreamTest, CaughtNotesSoundOnTimeMissedOnesAreSilentAndTheVoiceIsMixedIn) {
+TEST_P(LiveStreamTest, CaughtNotesSoundOnTimeMissedOnesAreSilentAndTheVoiceIsMixedIn) {
   std::string recording;
   for (int attempt = 1;; ++attempt) {
     recording = (folder / ("recording" + std::to_string(attempt) + ".wav")).string();
@@ -277,7 +277,7 @@ namespace {
 // A message that reaches the stream after its sample has gone is measured;
 // at the next reset (between games) the delay grows to cover it, by at most
 // the engine's limit, and a song already playing is never moved.
-TEST_F(LiveStreamTest, SchedulingDelayGrowsBetweenGamesByTheLatenessSeen) {
+TEST_P(LiveStreamTest, SchedulingDelayGrowsBetweenGamesByTheLatenessSeen) {
   TAudioEngine& engine = TAudioEngine::Global();
   ASSERT_NO_FATAL_FAILURE(OpenSteadyStream(engine));
   engine.ResetSynthesizer();
@@ -324,7 +324,7 @@ namespace {
 // pace of a device (a second of audio now and then in a burst, then a second
 // at the pace of the clock) instead of keeping a core busy, and says the
 // stream is lost; when the server is back, the stream opens on it again.
-TEST_F(LiveStreamTest, AServerThatGoesAwayIsNoticedAndTheStreamOpensAgainOnItsReturn) {
+TEST_P(LiveStreamTest, AServerThatGoesAwayIsNoticedAndTheStreamOpensAgainOnItsReturn) {
   TAudioEngine& engine = TAudioEngine::Global();
   ASSERT_NO_FATAL_FAILURE(OpenSteadyStream(engine));
   EXPECT_FALSE(engine.StreamLost());
@@ -358,11 +358,12 @@ TEST_F(LiveStreamTest, AServerThatGoesAwayIsNoticedAndTheStreamOpensAgainOnItsRe
 // Three sinks of one description: the list tells them apart, the stream
 // opens on the server's default one (the first) whatever the names, and a
 // chosen one by its place among them.
-TEST_F(LiveStreamTest, SinksOfOneDescriptionAreToldApartAndTheDefaultOneGetsTheSound) {
+TEST_P(LiveStreamTest, SinksOfOneDescriptionAreToldApartAndTheDefaultOneGetsTheSound) {
   ASSERT_TRUE(server.AddSink("pluvionaut_test_other_a"));
   ASSERT_TRUE(server.AddSink("pluvionaut_test_other_b"));
   const std::vector<std::string> names = TAudioStream::OutputDeviceNames();
-  for (const char* name : {"PulseAudio: Null Output", "PulseAudio: Null Output (2)", "PulseAudio: Null Output (3)"}) {
+  const std::string label = std::string(TAudioStream::kPulsePrefix) + TPulseServer::kSinkDescription;
+  for (const std::string& name : {label, label + " (2)", label + " (3)"}) {
     EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
   }
   const std::string recording = (folder / "default_sink.wav").string();
@@ -377,7 +378,7 @@ TEST_F(LiveStreamTest, SinksOfOneDescriptionAreToldApartAndTheDefaultOneGetsTheS
   };
   std::string reason;
   ASSERT_TRUE(stream.Open(tone, reason)) << reason;
-  EXPECT_EQ(stream.Settings().deviceName, "PulseAudio: Null Output");
+  EXPECT_EQ(stream.Settings().deviceName, label);
   std::this_thread::sleep_for(2s);
   stream.Close();
   std::this_thread::sleep_for(kTail);
@@ -387,8 +388,8 @@ TEST_F(LiveStreamTest, SinksOfOneDescriptionAreToldApartAndTheDefaultOneGetsTheS
   ASSERT_FALSE(peaks.empty());
   EXPECT_GT(*std::max_element(peaks.begin(), peaks.end()), 0.3) << "the default sink heard nothing";
 
-  ASSERT_TRUE(stream.Open(tone, reason, "PulseAudio: Null Output (3)")) << reason;
-  EXPECT_EQ(stream.Settings().deviceName, "PulseAudio: Null Output (3)");
+  ASSERT_TRUE(stream.Open(tone, reason, label + " (3)")) << reason;
+  EXPECT_EQ(stream.Settings().deviceName, label + " (3)");
   stream.Close();
 }
 
@@ -396,7 +397,7 @@ TEST_F(LiveStreamTest, SinksOfOneDescriptionAreToldApartAndTheDefaultOneGetsTheS
 // the queue the server keeps is the one chosen, and the gaps heard are
 // counted. How many there are depends on the machine (bench_stream_gaps
 // compares lengths); the queue in force is what is asserted.
-TEST_F(LiveStreamTest, TheStreamKeepsItsQueueWhileTheDiskIsWritten) {
+TEST_P(LiveStreamTest, TheStreamKeepsItsQueueWhileTheDiskIsWritten) {
   const std::string recording = (folder / "busy_disk.wav").string();
   ASSERT_TRUE(server.StartRecording(recording));
   TAudioStream stream;
@@ -457,5 +458,13 @@ TEST_F(LiveStreamTest, TheStreamKeepsItsQueueWhileTheDiskIsWritten) {
   std::printf("%.1f s of tone beside the writer, %u ms queued (latency %.1f ms): %d gaps\n",
               static_cast<double>(end - steady) / 1000.0, TAudioStream::kPulseBufferMs, settings.latencyMs, gaps);
 }
+
+// Every test on PulseAudio itself and on PipeWire's PulseAudio server, the
+// sound servers of today's desktops.
+INSTANTIATE_TEST_SUITE_P(Servers, LiveStreamTest,
+                         ::testing::Values(TSoundServerKind::PulseAudio, TSoundServerKind::PipeWire),
+                         [](const ::testing::TestParamInfo<TSoundServerKind>& info) {
+                           return std::string(SoundServerName(info.param));
+                         });
 
 }  // namespace

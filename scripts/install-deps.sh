@@ -14,7 +14,7 @@ packages=(
   libsqlite3-dev libsdl2-dev
   xvfb xdotool x11-utils imagemagick libx11-dev
   dpkg-dev appstream desktop-file-utils
-  pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber dbus-daemon
+  pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber dbus-daemon jackd2 libjack-jackd2-dev
 )
 
 missing=()

@@ -459,6 +459,35 @@ TEST_P(LiveStreamTest, TheStreamKeepsItsQueueWhileTheDiskIsWritten) {
               static_cast<double>(end - steady) / 1000.0, TAudioStream::kPulseBufferMs, settings.latencyMs, gaps);
 }
 
+// A JACK server running beside the sound server (for other music software)
+// is offered in the list but left alone: the stream still goes to the sound
+// server's default sink.
+TEST_P(LiveStreamTest, AJackServerBesideIsListedButTheStreamStaysOnTheSoundServer) {
+  const std::string jackd = FindProgram("jackd");
+  if (jackd.empty()) GTEST_SKIP() << "jackd is not installed";
+  const std::string serverName = "pluvionaut_test_" + std::to_string(getpid());
+  setenv("JACK_DEFAULT_SERVER", serverName.c_str(), 1);
+  TChildProcess jack;
+  ASSERT_TRUE(jack.Start({jackd, "--no-realtime", "-d", "dummy", "-r", "48000", "-p", "256"},
+                         EnvironmentWith({"JACK_DEFAULT_SERVER=" + serverName}), folder.string()));
+  std::vector<std::string> names;
+  const std::string jackPrefix = TAudioStream::kJackPrefix;
+  WaitUntil(kSteadyLimitMs, [&] {
+    names = TAudioStream::OutputDeviceNames();
+    return std::any_of(names.begin(), names.end(), [&](const std::string& n) { return n.starts_with(jackPrefix); });
+  }, 100);
+  EXPECT_TRUE(std::any_of(names.begin(), names.end(), [&](const std::string& n) { return n.starts_with(jackPrefix); }))
+      << "no JACK output listed while jackd runs";
+  TAudioStream stream;
+  std::string reason;
+  ASSERT_TRUE(stream.Open([](float* out, unsigned frames) { std::fill(out, out + 2 * frames, 0.0f); }, reason)) << reason;
+  EXPECT_EQ(stream.Settings().api, "pulse");
+  EXPECT_TRUE(stream.Settings().deviceName.starts_with(TAudioStream::kPulsePrefix)) << stream.Settings().deviceName;
+  stream.Close();
+  jack.Stop();
+  unsetenv("JACK_DEFAULT_SERVER");
+}
+
 // Every test on PulseAudio itself and on PipeWire's PulseAudio server, the
 // sound servers of today's desktops.
 INSTANTIATE_TEST_SUITE_P(Servers, LiveStreamTest,

@@ -12,7 +12,7 @@ packages=(
   librtaudio-dev librtmidi-dev libsndfile1-dev libasound2-dev libpulse-dev
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic
   libsqlite3-dev libsdl2-dev
-  xvfb xdotool x11-utils imagemagick libx11-dev
+  xvfb xdotool x11-utils imagemagick libx11-dev weston qt6-wayland
   dpkg-dev appstream desktop-file-utils
   pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber dbus-daemon jackd2 libjack-jackd2-dev
 )

@@ -150,7 +150,9 @@ void TWindowView::ApplyFullScreen() {
   m_area->SetFreeSize();
   m_window->setWindowState(m_window->windowState() | Qt::WindowFullScreen);
   // A desktop without a window manager does not act on the state: cover the
-  // screen ourselves (a manager that does gives the same geometry).
-  m_window->setGeometry(whole);
+  // screen ourselves (a manager that does gives the same geometry). A Wayland
+  // compositor always sizes a full-screen window itself, and a geometry set
+  // there would turn the window back into a normal one of that size.
+  if (QGuiApplication::platformName() != QStringLiteral("wayland")) m_window->setGeometry(whole);
   m_shownFullScreen = true;
 }

@@ -293,11 +293,17 @@ TEST_F(EndToEndTest, EveryGameSurvivesTheOpenDialogAnOutsideReaderAndAKill) {
   ASSERT_TRUE(WaitUntil(kBoxLimitMs, [&] { return !m_x.FindWindows("^song.mid \\[e2e\\]").empty(); }))
       << "the song was not opened";
 
+  // The play count is written as a game ends, its record a moment later:
+  // the outside reader looks until it sees the game (each look its own
+  // connection, opened and closed).
   ASSERT_TRUE(PlayToTheEnd(window, 2)) << "the first game did not end";
   ASSERT_TRUE(m_game.Running());
-  EXPECT_EQ(GamesInRecords(records), 1) << "the outside reader does not see the first game";
+  EXPECT_TRUE(WaitUntil(kBoxLimitMs, [&] { return GamesInRecords(records) == 1; }, 200))
+      << "the outside reader does not see the first game";
   ASSERT_TRUE(PlayToTheEnd(window, 3)) << "the second game did not end";
   ASSERT_TRUE(PlayToTheEnd(window, 4)) << "the third game did not end";
+  ASSERT_TRUE(WaitUntil(kBoxLimitMs, [&] { return GamesInRecords(records) == 3; }, 200))
+      << "the third game was not recorded";
   ASSERT_TRUE(m_game.Running());
 
   ASSERT_EQ(kill(m_game.Pid(), SIGKILL), 0);

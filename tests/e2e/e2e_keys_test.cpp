@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "child_process.h"
-#include "game_folder.h"
+#include "game_session.h"
 #include "song_bytes.h"
 #include "platform/kernel/cp932.h"
 #include "x_session.h"
@@ -24,7 +24,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kWindowLimitMs = 30000;
 constexpr int kGameLimitMs = 60000;
 constexpr int kExitLimitMs = 30000;
 constexpr int kPictureWidth = 640;
@@ -57,29 +56,14 @@ std::vector<uint8_t> OneLaneSong() {
   return Format0File(track, kDivision);
 }
 
-class KeyboardBarTest : public ::testing::Test {
+class KeyboardBarTest : public TGameSessionTest {
  protected:
   void SetUp() override {
-    const std::vector<std::string> missing = TXSession::MissingPrograms();
-    if (!missing.empty()) GTEST_SKIP() << "missing " << missing.front() << ": no end-to-end run";
-    const fs::path bin = PLUV_BIN_DIR;
-    if (!fs::exists(bin / "pluvionaut")) GTEST_SKIP() << "the game is not built";
-    ASSERT_TRUE(m_x.Start()) << "Xvfb gave no display";
-    m_folder = MakeGameFolder(bin, "pluv_e2e_keys", OneLaneSong());
-    m_shots = ScreenshotFolder(bin);
-    std::ofstream(m_folder / "pluvionaut.ini", std::ios::binary)
-        << Utf8ToCp932("[システムデータ]\r\nルフナボイス=0\r\n");
+    StartSession("pluv_e2e_keys", OneLaneSong());
+    if (IsSkipped() || HasFatalFailure()) return;
+    WriteSettings("[システムデータ]\r\nルフナボイス=0\r\n");
   }
-  void TearDown() override {
-    m_game.Stop();
-    if (!m_folder.empty()) fs::remove_all(m_folder);
-  }
-  std::string Shot(const char* name) const { return (m_shots / name).string(); }
 
-  TXSession m_x;
-  TChildProcess m_game;
-  fs::path m_folder;
-  fs::path m_shots;
 };
 
 }  // namespace

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "child_process.h"
-#include "game_folder.h"
+#include "game_session.h"
 #include "song_bytes.h"
 #include "platform/kernel/cp932.h"
 #include "records/records_database.h"
@@ -32,7 +32,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kWindowLimitMs = 30000;
 constexpr int kPassesLimitMs = 60000;
 constexpr int kExitLimitMs = 30000;
 constexpr int kClientWidth = 640;
@@ -64,37 +63,16 @@ std::vector<uint8_t> PracticeSong() {
   return Format0File(track, kDivision);
 }
 
-class EndToEndPracticeTest : public ::testing::Test {
+class EndToEndPracticeTest : public TGameSessionTest {
  protected:
   void SetUp() override {
-    const std::vector<std::string> missing = TXSession::MissingPrograms();
-    if (!missing.empty()) GTEST_SKIP() << "missing " << missing.front() << ": no end-to-end run";
-    const fs::path bin = PLUV_BIN_DIR;
-    if (!fs::exists(bin / "pluvionaut")) GTEST_SKIP() << "the game is not built";
-    ASSERT_TRUE(m_x.Start()) << "Xvfb gave no display";
     m_song = PracticeSong();
-    m_folder = MakeGameFolder(bin, "pluv_e2e_practice", m_song);
-    m_shots = ScreenshotFolder(bin);
+    StartSession("pluv_e2e_practice", m_song);
+    if (IsSkipped() || HasFatalFailure()) return;
     // A player who has finished a game and turned 練習モード on.
-    std::ofstream(m_folder / "pluvionaut.ini", std::ios::binary)
-        << Utf8ToCp932("[システムデータ]\r\nプレイ回数=1\r\n[拡張設定]\r\n練習モード=1\r\n");
-  }
-  void TearDown() override {
-    m_game.Stop();
-    if (!m_folder.empty()) fs::remove_all(m_folder);
+    WriteSettings("[システムデータ]\r\nプレイ回数=1\r\n[拡張設定]\r\n練習モード=1\r\n");
   }
 
-  std::string StartGame() {
-    const std::string exe = (m_folder / "pluvionaut").string();
-    if (!m_game.Start({exe}, m_x.Environment(), m_folder.string())) return {};
-    std::string window;
-    WaitUntil(kWindowLimitMs, [&] {
-      const std::vector<std::string> found = m_x.FindWindows("^Pluvionaut$");
-      if (!found.empty()) window = found.front();
-      return !window.empty() || !m_game.Running();
-    });
-    return window;
-  }
   // Status panel 0 of the window from a screen shot.
   QImage HintPanel(const QImage& screen, const std::string& window) const {
     const QRect frame = m_x.Geometry(window);
@@ -102,12 +80,7 @@ class EndToEndPracticeTest : public ::testing::Test {
     const int top = frame.y() + frame.height() - kStatusBarHeight;
     return screen.copy(frame.x(), top, kHintPanelWidth, kStatusBarHeight);
   }
-  std::string Shot(const std::string& name) const { return (m_shots / name).string(); }
 
-  TXSession m_x;
-  TChildProcess m_game;
-  fs::path m_folder;
-  fs::path m_shots;
   std::vector<uint8_t> m_song;
 };
 

@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "child_process.h"
-#include "game_folder.h"
+#include "game_session.h"
 #include "song_bytes.h"
 #include "platform/kernel/cp932.h"
 #include "x_session.h"
@@ -33,7 +33,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kWindowLimitMs = 30000;
 constexpr int kGameLimitMs = 60000;
 constexpr int kExitLimitMs = 30000;
 constexpr int kBoxLimitMs = 10000;
@@ -131,35 +130,11 @@ int DarkPixels(const QImage& image) {
   return dark;
 }
 
-class EndToEndTest : public ::testing::Test {
+class EndToEndTest : public TGameSessionTest {
  protected:
-  void SetUp() override {
-    const std::vector<std::string> missing = TXSession::MissingPrograms();
-    if (!missing.empty()) GTEST_SKIP() << "missing " << missing.front() << ": no end-to-end run";
-    const fs::path bin = PLUV_BIN_DIR;
-    if (!fs::exists(bin / "pluvionaut")) GTEST_SKIP() << "the game is not built";
-    ASSERT_TRUE(m_x.Start()) << "Xvfb gave no display";
-    // The game's own folder, with a short tutorial song.
-    m_folder = MakeGameFolder(bin, "pluv_e2e", ShortSong());
-    m_shots = ScreenshotFolder(bin);
-  }
-  void TearDown() override {
-    m_game.Stop();
-    if (!m_folder.empty()) fs::remove_all(m_folder);
-  }
+  // The game's own folder, with a short tutorial song.
+  void SetUp() override { StartSession("pluv_e2e", ShortSong()); }
 
-  // Starts the game and waits for its main window; its id, or empty.
-  std::string StartGame() {
-    const std::string exe = (m_folder / "pluvionaut").string();
-    if (!m_game.Start({exe}, m_x.Environment(), m_folder.string())) return {};
-    std::string window;
-    WaitUntil(kWindowLimitMs, [&] {
-      const std::vector<std::string> found = m_x.FindWindows("^Pluvionaut$");
-      if (!found.empty()) window = found.front();
-      return !window.empty() || !m_game.Running();
-    });
-    return window;
-  }
   // The window's client area (the 640 x 480 drawing) from a screen shot.
   QImage Client(const QImage& screen, const std::string& window) const {
     const QRect frame = m_x.Geometry(window);
@@ -167,7 +142,6 @@ class EndToEndTest : public ::testing::Test {
     // The drawing fills the window's bottom 480 rows under the menu bar.
     return screen.copy(frame.x(), frame.y() + frame.height() - kClientHeight, kClientWidth, kClientHeight);
   }
-  std::string Shot(const char* name) const { return (m_shots / name).string(); }
   // Plays the loaded song from the menu without catching anything and waits
   // for the play count to reach count; an unlock box on the way is closed.
   bool PlayToTheEnd(const std::string& window, int count) {
@@ -189,10 +163,6 @@ class EndToEndTest : public ::testing::Test {
     return m_game.WaitForExit(kExitLimitMs, status) && WIFEXITED(status) && WEXITSTATUS(status) == 0;
   }
 
-  TXSession m_x;
-  TChildProcess m_game;
-  fs::path m_folder;
-  fs::path m_shots;
 };
 
 TEST_F(EndToEndTest, AFirstGameUnlocksOpenAndTheCountSurvivesARestart) {

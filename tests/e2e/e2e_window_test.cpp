@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "child_process.h"
-#include "game_folder.h"
+#include "game_session.h"
 #include "song_bytes.h"
 #include "platform/kernel/cp932.h"
 #include "x_close_request.h"
@@ -28,7 +28,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kWindowLimitMs = 30000;
 constexpr int kGameLimitMs = 60000;
 constexpr int kExitLimitMs = 30000;
 constexpr int kInstallLimitMs = 120000;
@@ -77,34 +76,11 @@ int DistinctColours(const QImage& image) {
   return static_cast<int>(seen.size());
 }
 
-class DesktopTest : public ::testing::Test {
+class DesktopTest : public TGameSessionTest {
  protected:
-  void SetUp() override {
-    const std::vector<std::string> missing = TXSession::MissingPrograms();
-    if (!missing.empty()) GTEST_SKIP() << "missing " << missing.front() << ": no end-to-end run";
-    const fs::path bin = PLUV_BIN_DIR;
-    if (!fs::exists(bin / "pluvionaut")) GTEST_SKIP() << "the game is not built";
-    ASSERT_TRUE(m_x.Start(kDesktopScreen)) << "Xvfb gave no display";
-    m_folder = MakeGameFolder(bin, "pluv_e2e_desktop", OneLaneSong());
-    m_shots = ScreenshotFolder(bin);
-  }
-  void TearDown() override {
-    m_game.Stop();
-    if (!m_folder.empty()) fs::remove_all(m_folder);
-  }
-  void WriteSettings(const std::string& utf8) {
-    std::ofstream(m_folder / "pluvionaut.ini", std::ios::binary) << Utf8ToCp932(utf8);
-  }
+  void SetUp() override { StartSession("pluv_e2e_desktop", OneLaneSong(), kDesktopScreen); }
   std::string Start(const std::string& exe, const std::string& folder, const TEnvironment& more = {}) {
-    if (!m_game.Start({exe}, m_x.Environment(more), folder)) return {};
-    std::string window;
-    WaitUntil(kWindowLimitMs, [&] {
-      const std::vector<std::string> found = m_x.FindWindows("^Pluvionaut$");
-      if (!found.empty()) window = found.front();
-      return !window.empty() || !m_game.Running();
-    });
-    if (!window.empty()) m_x.Focus(window);
-    return window;
+    return StartGame(exe, folder, more);
   }
   // The picture (the window's client below the menu bar) at scale s.
   QRect PictureOnScreen(const std::string& window, int scale) const {
@@ -116,12 +92,7 @@ class DesktopTest : public ::testing::Test {
     int status = 0;
     return m_game.WaitForExit(limitMs, status) && WIFEXITED(status) && WEXITSTATUS(status) == 0;
   }
-  std::string Shot(const char* name) const { return (m_shots / name).string(); }
 
-  TXSession m_x;
-  TChildProcess m_game;
-  fs::path m_folder;
-  fs::path m_shots;
 };
 
 TEST_F(DesktopTest, AtX2TheBarFollowsThePointerAtTheMagnifiedPlaceAndCatchesThere) {

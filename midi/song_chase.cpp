@@ -14,7 +14,7 @@ constexpr uint32_t kProgramChange = 0xC0;
 constexpr uint32_t kChannelPressure = 0xD0;
 constexpr uint32_t kPitchBend = 0xE0;
 
-// Controller numbers (MIDI 1.0 Detailed Specification, GM Level 1 RP-015).
+// Controller numbers (MIDI 1.0, and GM Level 1 RP-015 for Reset All Controllers).
 constexpr int kBankSelectMsb = 0;
 constexpr int kModulation = 1;
 constexpr int kDataEntryMsb = 6;

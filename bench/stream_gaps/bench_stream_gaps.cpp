@@ -33,16 +33,16 @@ struct TGaps {
 };
 
 TGaps RecordGaps(const std::string& monitor, double seconds, std::atomic<bool>& ready) {
-  pa_sample_spec spec{};
-  spec.format = PA_SAMPLE_S16LE;
-  spec.rate = kRate;
-  spec.channels = 1;
+  pa_sample_spec sampleFormat{};
+  sampleFormat.format = PA_SAMPLE_S16LE;
+  sampleFormat.rate = kRate;
+  sampleFormat.channels = 1;
   pa_buffer_attr attributes{};
   attributes.maxlength = static_cast<uint32_t>(-1);
   attributes.fragsize = kReadFrames * 2;
   int error = 0;
   pa_simple* recorder = pa_simple_new(nullptr, "bench_stream_gaps", PA_STREAM_RECORD, monitor.c_str(), "monitor",
-                                      &spec, nullptr, &attributes, &error);
+                                      &sampleFormat, nullptr, &attributes, &error);
   TGaps gaps;
   if (recorder == nullptr) {
     std::fprintf(stderr, "cannot record %s: %s\n", monitor.c_str(), pa_strerror(error));

@@ -142,10 +142,10 @@ bool TPulseOutput::Open(const std::string& sinkName, unsigned rate, unsigned blo
     reason = "no PulseAudio server";
     return false;
   }
-  pa_sample_spec spec{};
-  spec.format = PA_SAMPLE_FLOAT32LE;
-  spec.rate = rate;
-  spec.channels = kStereo;
+  pa_sample_spec sampleFormat{};
+  sampleFormat.format = PA_SAMPLE_FLOAT32LE;
+  sampleFormat.rate = rate;
+  sampleFormat.channels = kStereo;
   // The server keeps bufferFrames queued and asks for a block at a time.
   pa_buffer_attr attributes{};
   attributes.maxlength = static_cast<uint32_t>(-1);
@@ -155,7 +155,7 @@ bool TPulseOutput::Open(const std::string& sinkName, unsigned rate, unsigned blo
   attributes.fragsize = static_cast<uint32_t>(-1);
   int error = 0;
   m_simple = pa_simple_new(nullptr, kClientName, PA_STREAM_PLAYBACK, sinkName.empty() ? nullptr : sinkName.c_str(),
-                           kStreamName, &spec, nullptr, &attributes, &error);
+                           kStreamName, &sampleFormat, nullptr, &attributes, &error);
   if (m_simple == nullptr) {
     reason = std::string("PulseAudio: ") + pa_strerror(error);
     return false;

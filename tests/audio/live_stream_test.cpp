@@ -102,6 +102,15 @@ double Largest(const std::vector<double>& peaks, int from, int to) {
 int Ms(double seconds) { return static_cast<int>(std::lround(seconds * 1000.0)); }
 
 // The stream's frames against the clock from the moment it is made.
+// A 440 Hz tone at half scale in both channels, never an exact zero for a
+// millisecond: a gap in its recording is the stream's.
+void FillTone(float* interleaved, unsigned frames, double& phase) {
+  for (unsigned f = 0; f < frames; ++f) {
+    interleaved[2 * f] = interleaved[2 * f + 1] = static_cast<float>(0.5 * std::sin(phase));
+    phase += 2.0 * M_PI * 440.0 / 48000.0;
+  }
+}
+
 class TPaceWatch {
  public:
   explicit TPaceWatch(const TAudioEngine& engine)
@@ -370,12 +379,7 @@ TEST_P(LiveStreamTest, SinksOfOneDescriptionAreToldApartAndTheDefaultOneGetsTheS
   ASSERT_TRUE(server.StartRecording(recording));
   TAudioStream stream;
   double phase = 0.0;
-  const auto tone = [&phase](float* out, unsigned frames) {
-    for (unsigned f = 0; f < frames; ++f) {
-      out[2 * f] = out[2 * f + 1] = static_cast<float>(0.5 * std::sin(phase));
-      phase += 2.0 * M_PI * 440.0 / 48000.0;
-    }
-  };
+  const auto tone = [&phase](float* out, unsigned frames) { FillTone(out, frames, phase); };
   std::string reason;
   ASSERT_TRUE(stream.Open(tone, reason)) << reason;
   EXPECT_EQ(stream.Settings().deviceName, label);
@@ -405,10 +409,7 @@ TEST_P(LiveStreamTest, TheStreamKeepsItsQueueWhileTheDiskIsWritten) {
   std::atomic<std::uint64_t> rendered{0};
   std::string reason;
   ASSERT_TRUE(stream.Open([&](float* out, unsigned frames) {
-    for (unsigned f = 0; f < frames; ++f) {
-      out[2 * f] = out[2 * f + 1] = static_cast<float>(0.5 * std::sin(phase));
-      phase += 2.0 * M_PI * 440.0 / 48000.0;
-    }
+    FillTone(out, frames, phase);
     rendered += frames;
   }, reason)) << reason;
   const TStreamSettings settings = stream.Settings();

@@ -10,6 +10,16 @@
 #include <fstream>
 #include <string>
 
+inline void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+inline std::string ReadAll(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 class LibraryTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -24,15 +34,6 @@ class LibraryTest : public ::testing::Test {
     std::error_code ignored;
     std::filesystem::permissions(folder, std::filesystem::perms::owner_all, ignored);
     std::filesystem::remove_all(folder, ignored);
-  }
-
-  static void Write(const std::filesystem::path& path, const std::string& bytes) {
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-  }
-  static std::string ReadAll(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
 
   std::filesystem::path folder;

@@ -32,7 +32,6 @@ class LibraryTest : public ::testing::Test {
   }
   void TearDown() override {
     std::error_code ignored;
-    std::filesystem::permissions(folder, std::filesystem::perms::owner_all, ignored);
     std::filesystem::remove_all(folder, ignored);
   }
 

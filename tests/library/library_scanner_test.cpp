@@ -59,7 +59,6 @@ TEST_F(LibraryScan, ARefreshReadsOnlyChangedFilesAndDropsGoneOnes) {
   EXPECT_EQ(bach.Path, (songs / "bach" / "846.mid").string());
   EXPECT_EQ(bach.Facts.Notes, 1284);
   EXPECT_EQ(bach.SongSha256, Sha256OfFile(bach.Path));  // the games' identity
-  EXPECT_EQ(bach.Size, static_cast<int64_t>(fs::file_size(bach.Path)));
   EXPECT_EQ(rows[1].Path, (songs / "broken.rmi").string());
   ASSERT_TRUE(rows[1].Error.has_value());
   EXPECT_NE(rows[1].Error->find("MThd"), std::string::npos);
@@ -117,11 +116,9 @@ TEST_F(LibraryScan, BadEntriesAreSkippedOrStoredWithTheirReason) {
   EXPECT_EQ(rows[0].Path, (songs / "caf\xE9.mid").string());
   ASSERT_TRUE(rows[0].Error.has_value());
   EXPECT_NE(rows[0].Error->find("caf\\xE9.mid: the file's name"), std::string::npos) << *rows[0].Error;
-  EXPECT_NE(rows[0].Error->find("not UTF-8"), std::string::npos);
   EXPECT_EQ(rows[1].Path, (songs / "huge.mid").string());
   ASSERT_TRUE(rows[1].Error.has_value());
   EXPECT_NE(rows[1].Error->find("larger than 64 MiB"), std::string::npos) << *rows[1].Error;
-  EXPECT_EQ(rows[1].Size, TLibraryScanner::kMaxFileBytes + 1);
   EXPECT_EQ(rows[2].Path, (songs / "link" / "linked.mid").string());
   EXPECT_FALSE(rows[2].Error.has_value());
   EXPECT_EQ(rows[3].Path, (songs / "ok.mid").string());
@@ -138,42 +135,35 @@ TEST_F(LibraryScan, RowsUnderAnUnreadableOrMissingFolderAreKept) {
   fs::rename(drive, folder / "unplugged");
   ASSERT_EQ(chmod((songs / "closed").c_str(), 0), 0);
   // chmod does not stop root: as root the scan runs in a child process
-  // under the nobody account (the records and folders open to it).
-  std::string outcome;
-  if (geteuid() != 0) {
+  // under the nobody account (the records and folders opened to it), which
+  // gives the figures by its exit status.
+  auto scanAndSay = [&] {
     const TLibraryScanner::TResult r = Scan({songs.string(), drive.string()});
-    outcome = std::to_string(r.Problems.size()) + " " + std::to_string(r.Unchanged) + " " + std::to_string(r.Dropped);
+    return static_cast<int>(r.Problems.size() * 100 + r.Unchanged * 10 + r.Dropped);
+  };
+  int figures = 0;
+  if (geteuid() != 0) {
+    figures = scanAndSay();
   } else {
     ASSERT_EQ(chmod(folder.c_str(), 0777), 0);
     for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
       if (entry.is_regular_file()) fs::permissions(entry.path(), fs::perms::all);
     }
-    int pipeEnds[2];
-    ASSERT_EQ(pipe(pipeEnds), 0);
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-      close(pipeEnds[0]);
-      if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
-      const TLibraryScanner::TResult r = Scan({songs.string(), drive.string()});
-      const std::string text =
-          std::to_string(r.Problems.size()) + " " + std::to_string(r.Unchanged) + " " + std::to_string(r.Dropped);
-      if (write(pipeEnds[1], text.data(), text.size()) != static_cast<ssize_t>(text.size())) _exit(3);
-      _exit(r.DatabaseOff ? 4 : 0);
+      if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(255);
+      _exit(scanAndSay());
     }
-    close(pipeEnds[1]);
-    char buffer[64];
-    ssize_t n;
-    while ((n = read(pipeEnds[0], buffer, sizeof buffer)) > 0) outcome.append(buffer, static_cast<size_t>(n));
-    close(pipeEnds[0]);
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
-    ASSERT_EQ(WEXITSTATUS(status), 0);
+    figures = WEXITSTATUS(status);
   }
   // Two problems (the closed folder, the unplugged drive), the open file
   // unchanged, nothing dropped.
-  EXPECT_EQ(outcome, "2 1 0");
+  EXPECT_EQ(figures, 210);
+  chmod((songs / "closed").c_str(), 0755);  // for the clean-up of an unprivileged run
   EXPECT_EQ(Rows().size(), 3u);
 }
 

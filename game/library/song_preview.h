@@ -27,8 +27,14 @@ class TSongPreview {
   static constexpr int32_t kLengthMs = 15000;
   // After a stop the notes get this long to die away before the port closes.
   static constexpr int32_t kReleaseMs = 1000;
-  // Half the amplitude is sqrt(1/2) on the expression controller (11): GM's
-  // curve, and FluidSynth's default modulator, give 40 * log10(value / 127) dB.
+  // Half the amplitude is sqrt(1/2) on the expression controller (11), which
+  // GM's curve and FluidSynth's default modulator turn into 40 * log10(value
+  // / 127) dB, as they do the channel volume (7). Expression, not volume: the
+  // game's start resets the controllers (Reset All Controllers), which puts
+  // expression back to 127 but keeps the volume, so a halved volume would
+  // outlive the preview. Every expression the song sends, its chased value
+  // and the default of a channel that has none are sent halved; the song's
+  // volumes go out as they are.
   static constexpr double kExpressionFactor = 0.70710678118654752;
   // The expression of a channel the song never sets (GM's power-on value).
   static constexpr int32_t kDefaultExpression = 127;

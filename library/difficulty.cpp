@@ -13,7 +13,8 @@
 //    floored at kMinStepMs) and the chord's presence (its drops and how far
 //    it is wider than the bar), the presence fading as the bar grows.
 // 4. The highest strain of each kSectionMs of song time; the sections'
-//    peaks, highest first, weighted kPeakDecay^i and summed, times kScale.
+//    peaks, highest first, weighted kPeakDecay^i and summed; the figure is
+//    kScale * the square root of the sum.
 // The figure is the lower of the song's and its mirror image's: the guide
 // breaks ties to the left, and so never tells the two apart.
 #include "library/difficulty.h"
@@ -37,7 +38,7 @@ constexpr int kDropCount = 4;
 constexpr double kWideGain = 0.5;       // a chord wider than the bar by kWidePixels or more
 constexpr double kWidePixels = 100.0;
 constexpr double kPresenceBar = 15.0;   // the presence halves when the bar grows by this from 15
-constexpr double kScale = 0.1;
+constexpr double kScale = 0.7;
 constexpr double kFieldMiddle = 319.5;
 constexpr double kDropHalf = 2.0;       // a drop covers its centre +-2
 
@@ -116,7 +117,7 @@ double Figure(const std::vector<TChord>& chords, double speed, double halfWidth)
     sum += weight * peak;
     weight *= kPeakDecay;
   }
-  return kScale * sum;
+  return kScale * std::sqrt(sum);
 }
 
 }  // namespace

@@ -35,7 +35,10 @@ void TForm1::CreateRecords() {
 
 void TForm1::RecordSong(const std::string& fileName, bool tutorial) {
   const std::string title = m_player != nullptr ? TrimSongTitle(m_player->TrackTitle()).toStdString() : std::string();
-  m_recorder->SetSong(fileName, title, tutorial);
+  // The song's facts for its row in the song library (the records window's
+  // difficulty); the sequencer is stopped, its song is read here.
+  const TSongFacts facts = m_player != nullptr ? FactsOfSong(m_player->Song()) : TSongFacts{};
+  m_recorder->SetSong(fileName, title, tutorial, m_player != nullptr ? &facts : nullptr);
 }
 
 void TForm1::BeginRecordedGame(const TGameOptions& options) {

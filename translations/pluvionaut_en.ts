@@ -987,5 +987,13 @@ You can keep playing, but I&apos;ll stop keeping records. Sorry, big brother.</t
         <source>練習の記録も表示</source>
         <translation>Show practice games too</translation>
     </message>
+    <message>
+        <source>難易度 %1</source>
+        <translation>DIFFICULTY %1</translation>
+    </message>
+    <message>
+        <source>難易度</source>
+        <translation>Difficulty</translation>
+    </message>
 </context>
 </TS>

@@ -66,6 +66,7 @@ void TGameGraphics::CreateRecordTextures() {
   ComboTextTexture = BlankTexture(kClientWidth, kRecordLineHeight);
   BestTextTexture = BlankTexture(kClientWidth, kRecordLineHeight);
   NewRecordTextTexture = BlankTexture(kClientWidth, kRecordLineHeight);
+  DifficultyTextTexture = BlankTexture(kClientWidth, kRecordLineHeight);
 }
 
 TVXTexture* TGameGraphics::NewTexture() {

@@ -22,7 +22,7 @@ class TGameGraphics {
   static constexpr int kClientHeight = kPlayFieldHeight;
   static constexpr int kResultLineHeight = 100;  // Good and Bad lines
   static constexpr int kScriptLineHeight = 50;   // tutorial and scenario lines
-  static constexpr int kRecordLineHeight = 40;   // max combo, best and new-record lines
+  static constexpr int kRecordLineHeight = 40;   // max combo, best, new-record and difficulty lines
   static constexpr int kGlyphCacheSize = 16;     // glyphs per bucket
   // Transparent white: the colour of a texture before its picture arrives, so
   // a missing picture draws nothing; also the flash picture's colour key.
@@ -63,6 +63,7 @@ class TGameGraphics {
   TVXTexture* ComboTextTexture = nullptr;
   TVXTexture* BestTextTexture = nullptr;
   TVXTexture* NewRecordTextTexture = nullptr;
+  TVXTexture* DifficultyTextTexture = nullptr;
 
   // A picture beyond the designed fifteen textures, loaded the same way and
   // freed with the others by the wrapper (the parts that draw it ask for it).

@@ -283,6 +283,13 @@ void TPlayField::DrawRecordLines(const TFrameInput& Input, const TSnapshot& Now,
   m_graphics.CreateRecordTextures();
   DrawRightAligned(m_graphics.ComboTextTexture, ComboLineCache, MaxComboText(Now.MaxCombo), m_comboTextWidth, RightX,
                    kComboTextY, kHalfBlack);
+  if (!Input.DifficultyLine.empty()) {
+    if (Input.DifficultyLine != DifficultyLineCache) {
+      RenderTextLine(m_graphics.DifficultyTextTexture, DifficultyLineCache, Input.DifficultyLine, kRecordTextSize,
+                     m_recordTextRenders);
+    }
+    DrawPicture(kLabelX, kComboTextY, kHalfBlack, m_graphics.DifficultyTextTexture);
+  }
   if (!Input.RecordsOn) return;
   // The best so far includes this game; it is a new record only when it
   // beats an earlier game (a first game has nothing to beat).

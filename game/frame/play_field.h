@@ -33,6 +33,9 @@ struct TFrameInput {
   bool HasBest = false;
   int32_t BestGood = 0;
   int32_t BestBad = 0;
+  // The song's difficulty for the game's options, as the result screen
+  // shows it ("難易度 3.4" in CP932); empty: no line.
+  std::string DifficultyLine;
   // A paused game: dimmed with the pause picture, or the ready picture while
   // it counts in again.
   TPauseState Pause = TPauseState::None;
@@ -66,7 +69,7 @@ class TPlayField {
   std::array<bool, kChannelCount> RainChannels{};
   bool TutorialSong = false;
   std::string TutorialLineCache, ScenarioLineCache, GoodLineCache, BadLineCache;
-  std::string ComboLineCache, BestLineCache, NewRecordLineCache;
+  std::string ComboLineCache, BestLineCache, NewRecordLineCache, DifficultyLineCache;
   // The tutorial and scenario scripts, one CP932 line each.
   std::vector<std::string> TutorialLines;
   std::vector<std::string> ScenarioLines;
@@ -102,7 +105,8 @@ class TPlayField {
   void DrawTutorialLine(const TSnapshot& Now);
   void DrawResultScreen(const TFrameInput& Input, const TSnapshot& Now);
   // Max combo and best Good percentage under the award, right-aligned with
-  // the result lines; the new-record mark left of the best.
+  // the result lines; the new-record mark left of the best; the difficulty
+  // on the combo's row, under the labels.
   void DrawRecordLines(const TFrameInput& Input, const TSnapshot& Now, int32_t RightX);
   // Draws Texture with its line (rendered when changed) ending at RightX.
   void DrawRightAligned(TVXTexture* Texture, std::string& Cache, const std::string& Text, int32_t& Width,

@@ -1,10 +1,14 @@
 #include "game/play_records/game_recorder.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <utility>
 
 #include "game/core/translatable.h"
+#include "library/library_row.h"
+#include "library/library_store.h"
 #include "records/records_database.h"
 #include "records/sha256.h"
 
@@ -35,7 +39,7 @@ void TGameRecorder::SwitchOff(const std::string& reason) {
   if (m_switchedOff) m_switchedOff();
 }
 
-void TGameRecorder::SetSong(const std::string& path, const std::string& title, bool tutorial) {
+void TGameRecorder::SetSong(const std::string& path, const std::string& title, bool tutorial, const TSongFacts* facts) {
   m_songKnown = false;
   const std::optional<std::string> sha = Sha256OfFile(path);
   if (!sha) return;  // read a moment ago, gone now: nothing to keep its games under
@@ -48,6 +52,33 @@ void TGameRecorder::SetSong(const std::string& path, const std::string& title, b
   m_song.Title = title;
   m_songKnown = true;
   if (tutorial) m_tutorialSha256 = *sha;
+  if (facts != nullptr) PutLibraryRow(*facts);
+}
+
+void TGameRecorder::PutLibraryRow(const TSongFacts& facts) {
+  struct stat status{};
+  if (!m_database || ::stat(m_song.Path.c_str(), &status) != 0) return;
+  TLibraryRow row;
+  row.Path = m_song.Path;
+  row.Size = static_cast<int64_t>(status.st_size);
+  row.MtimeNs = static_cast<int64_t>(status.st_mtim.tv_sec) * 1000000000LL + status.st_mtim.tv_nsec;
+  row.SongSha256 = m_song.SongSha256;
+  row.Facts = facts;
+  try {
+    TLibraryStore(*m_database).Put({row});
+  } catch (const std::exception& error) {
+    SwitchOff(error.what());
+  }
+}
+
+double TGameRecorder::LibraryDifficulty(const std::string& songSha256) {
+  if (!m_database) return -1.0;
+  try {
+    return TLibraryStore(*m_database).DifficultyOf(songSha256);
+  } catch (const std::exception& error) {
+    SwitchOff(error.what());
+    return -1.0;
+  }
 }
 
 void TGameRecorder::ClearSong() { m_songKnown = false; }

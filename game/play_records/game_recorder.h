@@ -17,6 +17,7 @@
 #include "records/game_record.h"
 
 class TRecordsDatabase;
+struct TSongFacts;
 
 class TGameRecorder {
  public:
@@ -35,8 +36,10 @@ class TGameRecorder {
 
   // The song now loaded: its file (read again for its identity), the
   // trimmed title (UTF-8). tutorial marks the tutorial song, which is kept
-  // in the records but not offered among the recent songs.
-  void SetSong(const std::string& path, const std::string& title, bool tutorial);
+  // in the records but not offered among the recent songs. With its facts
+  // (FactsOfSong of the loaded song) the file's row of the song library is
+  // written too, so that the records know its difficulty.
+  void SetSong(const std::string& path, const std::string& title, bool tutorial, const TSongFacts* facts = nullptr);
   // No song is loaded any more (a failed open).
   void ClearSong();
   const std::string& SongSha256() const { return m_song.SongSha256; }
@@ -56,12 +59,17 @@ class TGameRecorder {
   std::vector<TSongSummary> RecentSongs();
   std::vector<TSongSummary> Songs();
   std::vector<TGameRecord> GamesOfSong(const std::string& songSha256);
+  // The difficulty the song library keeps for a song (at the designed
+  // options); < 0 when it has none or without records.
+  double LibraryDifficulty(const std::string& songSha256);
 
   // The box the window shows when recording switches off (source texts for Tr).
   static const char* SwitchedOffText();
   static const char* SwitchedOffCaption();
 
  private:
+  // Writes the loaded song's row of the song library.
+  void PutLibraryRow(const TSongFacts& facts);
   // Closes the records and says so once.
   void SwitchOff(const std::string& reason);
 

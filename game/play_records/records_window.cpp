@@ -19,6 +19,7 @@
 #include "game/app/tr.h"
 #include "game/core/option_values.h"
 #include "game/core/translatable.h"
+#include "library/difficulty.h"
 
 namespace {
 
@@ -29,8 +30,9 @@ constexpr int kRowsMeasuredForWidth = 50;
 constexpr double kNormalSpeed = 1.0;
 
 // Header texts (source texts for Tr), in column order.
-constexpr const char* kSongHeaders[] = {Translatable("曲名"),       Translatable("ファイル名"), Translatable("遊んだ回数"),
-                                        Translatable("ベスト"),     Translatable("最大コンボ"), Translatable("最後に遊んだ日")};
+constexpr const char* kSongHeaders[] = {Translatable("曲名"),     Translatable("ファイル名"), Translatable("難易度"),
+                                        Translatable("遊んだ回数"), Translatable("ベスト"),     Translatable("最大コンボ"),
+                                        Translatable("最後に遊んだ日")};
 constexpr const char* kGameHeaders[] = {Translatable("日時"), "Good", "Bad", "%", Translatable("最大コンボ"),
                                         Translatable("操作"), Translatable("オプション")};
 constexpr const char* kWindowTitle = Translatable("プレイ記録");
@@ -179,6 +181,11 @@ void TRecordsWindow::Refresh() {
     m_songs->setItem(row, kSongTitle, titleCell);
     const QString fileName = QString::fromStdString(song.FileName);
     m_songs->setItem(row, kSongFileName, Cell(fileName, fileName.toCaseFolded()));
+    // A song the library has not measured shows "-" and sorts below every figure.
+    const double difficulty = m_recorder.LibraryDifficulty(song.SongSha256);
+    m_songs->setItem(row, kSongDifficulty,
+                     difficulty >= 0.0 ? Cell(QString::fromStdString(DifficultyText(difficulty)), difficulty)
+                                       : Cell(QStringLiteral("-"), -1.0));
     m_songs->setItem(row, kSongGames, Cell(QString::number(song.Games), QVariant::fromValue<qlonglong>(song.Games)));
     m_songs->setItem(row, kSongBest, Cell(PercentText(song.BestPercent()), song.BestPercent()));
     m_songs->setItem(row, kSongBestCombo, Cell(QString::number(song.BestMaxCombo), song.BestMaxCombo));

@@ -1,5 +1,5 @@
 // TRecordsWindow ("プレイ記録"): one row per played song (title, file name,
-// games, best Good %, best max combo, last played), sortable by every
+// difficulty, games, best Good %, best max combo, last played), sortable by every
 // column and narrowed by a filter box; below, the games of the selected
 // song with their options; practice games are marked as such and shown or
 // hidden with a check box. A double click on a song whose file is still
@@ -28,7 +28,7 @@ class TGameRecorder;
 class TRecordsWindow : public QDialog {
  public:
   // Columns of the song list and of the game list.
-  enum TSongColumn { kSongTitle, kSongFileName, kSongGames, kSongBest, kSongBestCombo, kSongLastPlayed, kSongColumns };
+  enum TSongColumn { kSongTitle, kSongFileName, kSongDifficulty, kSongGames, kSongBest, kSongBestCombo, kSongLastPlayed, kSongColumns };
   enum TGameColumn { kGameDate, kGameGood, kGameBad, kGamePercent, kGameMaxCombo, kGameBarInput, kGameOptions, kGameColumns };
   // The model role that carries each cell's sorting value and, in the
   // title column, the song's identity.

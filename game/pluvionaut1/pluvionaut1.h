@@ -134,6 +134,8 @@ class TForm1 : public QMainWindow {
   void ControlsClick();
   // The timing offset of the game last started (ms, from the settings at Play).
   int OffsetMs() const { return m_offsetMs; }
+  // The song's difficulty for the options of the game last started; < 0 before one.
+  double GameDifficulty() const { return m_gameDifficulty; }
   // One frame of the game; done := False when it drew.
   void ApplicationEvents1Idle(void* Sender, bool& Done);
   void FramerateTimerTimer();
@@ -223,6 +225,8 @@ class TForm1 : public QMainWindow {
   void ShowLoadError();
   void ConnectMenuHandlers();
   void CreateRecords();
+  // The loaded song's difficulty for a game's options (random lanes count as normal).
+  void MeasureGameDifficulty(const TGameOptions& options);
   // The loaded song becomes the one whose games are recorded.
   void RecordSong(const std::string& fileName, bool tutorial);
   // The options of the game PlayClick is starting; the song's best before it.
@@ -268,6 +272,7 @@ class TForm1 : public QMainWindow {
   std::unique_ptr<TPlayField> m_playField;
   int m_barHalfWidth = kBaseBarHalfWidth;  // of the game last started
   int m_offsetMs = 0;                      // of the game last started
+  double m_gameDifficulty = -1.0;          // of the game last started
   TTimingMenu m_timingMenu;
   std::unique_ptr<TMidiPlayV> m_ownPlayer;
   std::unique_ptr<TSequencerPlayer> m_ownPlayerAdapter;

@@ -12,6 +12,9 @@
 #include "game/pluvionaut1/status_bar.h"
 #include "game/practice/practice_mode.h"
 #include "game/sequencer/window_player.h"
+#include "game/app/tr.h"
+#include "library/difficulty.h"
+#include "platform/kernel/cp932.h"
 
 void TForm1::ApplicationEvents1Idle(void* /*Sender*/, bool& Done) {
   // The menus follow the play count on every call, active or not.
@@ -68,6 +71,11 @@ bool TForm1::DrawFrame() {
   if (m_bestBeforeGame) {
     input.BestGood = m_bestBeforeGame->BestGood;
     input.BestBad = m_bestBeforeGame->BestBad;
+  }
+  // The result screen's difficulty, in the language of the moment.
+  if (!input.Playing && m_gameDifficulty >= 0.0) {
+    const QString line = Tr("難易度 %1").arg(QString::fromStdString(DifficultyText(m_gameDifficulty)));
+    input.DifficultyLine = Utf8ToCp932(line.toStdString());
   }
   input.Pause = m_player->PauseState();
   // The offset is real time; the drawing moves in song time, and makes up

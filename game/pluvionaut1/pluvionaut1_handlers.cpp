@@ -114,6 +114,7 @@ void TForm1::PlayClick() {
   recorded.MusicSpeed = playSpeed.value_or(1.0);
   recorded.BarHalfWidth = barHalfWidth;
   BeginRecordedGame(recorded);
+  MeasureGameDifficulty(recorded);
   m_practice->BeginGame();
   m_player->Start();
 }

@@ -12,6 +12,8 @@
 #include "game/play_records/records_menu.h"
 #include "game/play_records/records_window.h"
 #include "game/sequencer/window_player.h"
+#include "library/difficulty.h"
+#include "library/song_facts.h"
 #include "platform/kernel/cp932.h"
 #include "platform/kernel/paths.h"
 #include "platform/ui/application.h"
@@ -33,7 +35,10 @@ void TForm1::CreateRecords() {
 
 void TForm1::RecordSong(const std::string& fileName, bool tutorial) {
   const std::string title = m_player != nullptr ? TrimSongTitle(m_player->TrackTitle()).toStdString() : std::string();
-  m_recorder->SetSong(fileName, title, tutorial);
+  // The song's facts for its row in the song library (the records window's
+  // difficulty); the sequencer is stopped, its song is read here.
+  const TSongFacts facts = m_player != nullptr ? FactsOfSong(m_player->Song()) : TSongFacts{};
+  m_recorder->SetSong(fileName, title, tutorial, m_player != nullptr ? &facts : nullptr);
 }
 
 void TForm1::BeginRecordedGame(const TGameOptions& options) {
@@ -49,6 +54,17 @@ void TForm1::BeginRecordedGame(const TGameOptions& options) {
   m_bestBeforeGame = m_recorder->BeginGame(withOffset, endTime);
   m_barTravelPx = {};
   m_lastBarX = BarX();
+}
+
+void TForm1::MeasureGameDifficulty(const TGameOptions& options) {
+  m_gameDifficulty = -1.0;
+  if (m_player == nullptr) return;
+  // The sequencer is stopped: its song is read here on the main thread.
+  TDifficultyOptions difficulty;
+  difficulty.MusicSpeed = options.MusicSpeed;
+  difficulty.BarHalfWidth = options.BarHalfWidth;
+  difficulty.Mirror = options.LaneMode == kLaneModeMirror;
+  m_gameDifficulty = SongDifficulty(SongDrops(m_player->Song(), options.Channels), difficulty);
 }
 
 void TForm1::GameEnded(int good, int bad, int maxCombo) {

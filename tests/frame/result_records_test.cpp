@@ -1,10 +1,11 @@
-// The record lines of the result screen: MAX COMBO always, BEST and NEW
-// RECORD while records are kept, right-aligned with the Good and Bad lines
+// The record lines of the result screen: MAX COMBO and the difficulty
+// always, BEST and NEW RECORD while records are kept, right-aligned with the Good and Bad lines
 // in the rows between the award and the scenario line; every designed pixel
 // outside those rows stays as it was.
 #include <gtest/gtest.h>
 
 #include "frame_fixture.h"
+#include "platform/kernel/cp932.h"
 
 namespace {
 
@@ -119,7 +120,7 @@ TEST_F(ResultRecordsTest, RecordLinesAreRenderedOnlyWhenTheyChangeAndNotOnThePla
   Best(1, 1);
   Finish(10, 0, 10);
   ASSERT_TRUE(Draw());
-  EXPECT_EQ(graphics->VX().ResourceList.size(), designed + 3);
+  EXPECT_EQ(graphics->VX().ResourceList.size(), designed + 4);
   ASSERT_NE(graphics->NewRecordTextTexture, nullptr);
   const int renders = field->RecordTextRenders();
   EXPECT_EQ(renders, 3);
@@ -134,6 +135,41 @@ TEST_F(ResultRecordsTest, RecordLinesAreRenderedOnlyWhenTheyChangeAndNotOnThePla
   ASSERT_TRUE(Draw());
   EXPECT_EQ(field->RecordTextRenders(), renders);
   EXPECT_EQ(Rightmost(kWhiteRgb, kComboTop, TPlayField::kBarTopY), -1);  // white field above the bar
+}
+
+TEST_F(ResultRecordsTest, TheDifficultyStandsUnderTheLabelsOnTheComboRow) {
+  Finish(95, 5, 40);
+  ASSERT_TRUE(Draw());
+  const std::vector<uint32_t> without = capture.Pixels;
+  const int renders = field->RecordTextRenders();
+  // Records off: the difficulty still shows, in the record rows from the
+  // combo's top and the labels' left edge, well left of the combo line, and
+  // nowhere else.
+  input.DifficultyLine = Utf8ToCp932("難易度 3.4");
+  ASSERT_TRUE(Draw());
+  EXPECT_EQ(field->DifficultyLineCache, input.DifficultyLine);
+  EXPECT_EQ(field->RecordTextRenders(), renders + 1);
+  int left = 640, right = -1;
+  for (int y = 0; y < 480; ++y) {
+    for (int x = 0; x < 640; ++x) {
+      if (capture.At(x, y) == (without[static_cast<size_t>(y) * 640 + x] & 0x00FFFFFFu)) continue;
+      ASSERT_GE(y, kComboTop) << x;
+      ASSERT_LT(y, kRecordRowsBottom) << x;
+      left = std::min(left, x);
+      right = std::max(right, x);
+    }
+  }
+  EXPECT_GE(left, 50);
+  EXPECT_LT(left, 60);
+  EXPECT_GT(right, left + 60);  // three kanji and the figure
+  const int comboRight = Rightmost(kGrey, kComboTop, kComboTop + kLineHeight);
+  EXPECT_LT(right, comboRight - 150);
+  // Drawn again unchanged, it is not rendered again; a new figure is.
+  ASSERT_TRUE(Draw());
+  EXPECT_EQ(field->RecordTextRenders(), renders + 1);
+  input.DifficultyLine = Utf8ToCp932("難易度 7.5");
+  ASSERT_TRUE(Draw());
+  EXPECT_EQ(field->RecordTextRenders(), renders + 2);
 }
 
 }  // namespace

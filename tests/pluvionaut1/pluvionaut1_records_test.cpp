@@ -33,6 +33,9 @@
 #include "game/sequencer/game_cues.h"
 #include "game/sequencer/midi_play_v.h"
 #include "game/app/tr.h"
+#include "library/difficulty.h"
+#include "library/song_facts.h"
+#include "midi/midi_song.h"
 #include "platform/kernel/cp932.h"
 #include "platform/kernel/paths.h"
 #include "platform/kernel/profile.h"
@@ -231,6 +234,67 @@ TEST_F(FormRecordsTest, GamesBecomeRowsAndComeBackThroughTheMenuAndTheWindow) {
   window->OpenSongAt(1);
   EXPECT_EQ(m_form->windowTitle(), before);
   EXPECT_EQ(window->StatusLine()->text(), Tr("この曲のファイルが見つからないよ…。動かしちゃった？"));
+  EXPECT_TRUE(m_boxes.Texts().filter(SwitchedOffBoxText()).isEmpty());
+}
+
+// The difficulty: at Play for the game's own options (the result screen's
+// line), and in the records window from the song library's row that
+// loading the song wrote; a song the library has no row for shows "-".
+TEST_F(FormRecordsTest, TheDifficultyComesWithTheGameAndStandsInTheRecordsWindow) {
+  CreateForm();
+  const std::string tutorialPath = TranslatePath(TForm1::kTutorialSongFile);
+  TMidiSong tutorial;
+  ASSERT_TRUE(tutorial.LoadFromFile(tutorialPath));
+  std::array<bool, 16> every;
+  every.fill(true);
+  const std::vector<TDrop> drops = SongDrops(tutorial, every);
+  EXPECT_LT(m_form->GameDifficulty(), 0.0);  // before a game
+
+  PlayWholeGame(320);
+  const double plain = m_form->GameDifficulty();
+  EXPECT_DOUBLE_EQ(plain, SongDifficulty(drops));
+  EXPECT_DOUBLE_EQ(plain, FactsOfSong(tutorial).Difficulty);
+  m_form->MainMenu1().SetChecked("playspeed20", true);
+  m_form->MainMenu1().SetChecked("MIRROR", true);
+  PlayWholeGame(320);
+  EXPECT_DOUBLE_EQ(m_form->GameDifficulty(), SongDifficulty(drops, {.MusicSpeed = 2.0, .Mirror = true}));
+  EXPECT_GT(m_form->GameDifficulty(), plain);
+  m_form->MainMenu1().SetChecked("barlengthinfinity", true);
+  PlayWholeGame(320);
+  EXPECT_LT(m_form->GameDifficulty(), plain);
+
+  // A song of the player's own, and a song only the records know.
+  const std::string own = WriteSong("own.mid", SmallSong("Drizzle", 8));
+  m_form->OpenSong(QString::fromStdString(own));
+  PlayWholeGame(320);
+  {
+    TRecordsDatabase records(m_dbPath);
+    TGameRecord game;
+    game.SongSha256 = std::string(64, 'a');
+    game.PlayedAt = TRecordsDatabase::NowIso8601();
+    game.Path = (m_dir / "elsewhere.mid").string();
+    game.FileName = "elsewhere.mid";
+    game.Good = 1;
+    ASSERT_GT(records.AddGame(game), 0);
+  }
+  m_form->ShowRecordsWindow();
+  TRecordsWindow* window = m_form->RecordsWindow();
+  ASSERT_NE(window, nullptr);
+  QAbstractItemModel* songs = window->SongTable()->model();
+  ASSERT_EQ(songs->rowCount(), 3);
+  EXPECT_EQ(songs->headerData(TRecordsWindow::kSongDifficulty, Qt::Horizontal).toString(), Tr("難易度"));
+  // Highest first: the tutorial, the one repeated note, the unmeasured song.
+  window->SongTable()->sortByColumn(TRecordsWindow::kSongDifficulty, Qt::DescendingOrder);
+  EXPECT_EQ(songs->index(0, TRecordsWindow::kSongFileName).data().toString(), QStringLiteral("tutorialmid.dat"));
+  EXPECT_EQ(songs->index(0, TRecordsWindow::kSongDifficulty).data().toString(),
+            QString::fromStdString(DifficultyText(plain)));
+  EXPECT_EQ(songs->index(1, TRecordsWindow::kSongFileName).data().toString(), QStringLiteral("own.mid"));
+  TMidiSong ownSong;
+  ASSERT_TRUE(ownSong.LoadFromFile(own));
+  EXPECT_EQ(songs->index(1, TRecordsWindow::kSongDifficulty).data().toString(),
+            QString::fromStdString(DifficultyText(FactsOfSong(ownSong).Difficulty)));
+  EXPECT_EQ(songs->index(2, TRecordsWindow::kSongFileName).data().toString(), QStringLiteral("elsewhere.mid"));
+  EXPECT_EQ(songs->index(2, TRecordsWindow::kSongDifficulty).data().toString(), QStringLiteral("-"));
   EXPECT_TRUE(m_boxes.Texts().filter(SwitchedOffBoxText()).isEmpty());
 }
 

@@ -33,6 +33,9 @@ class TRecordsDatabase {
 
   int SchemaVersion();
   const std::string& Path() const { return m_connection.Path(); }
+  // The connection itself, for the tables of other parts (the song library);
+  // same thread rule as the object.
+  TSqliteConnection& Connection() { return m_connection; }
   // Caps the file at pages database pages: a full disk, for tests.
   void LimitPages(int64_t pages);
 

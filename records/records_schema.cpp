@@ -76,7 +76,35 @@ ALTER TABLE games ADD COLUMN practice_to_ms INTEGER NOT NULL DEFAULT 0;
 ALTER TABLE games ADD COLUMN practice_speed REAL NOT NULL DEFAULT 1.0;
 )sql";
 
-constexpr const char* kSteps[kNewestVersion] = {kVersion1, kVersion2, kVersion3, kVersion4};
+// Version 5: the song library, one row per file found in the song folders
+// (its path as the file system spells it), with the size and mtime that
+// tell a refresh whether to read it again, its identity (the games' key)
+// and what the song-select window shows of it; error is set (and the facts
+// left at zero) for a file the game cannot play. channels lists
+// "channel:first program:notes" of the channels with notes ("10:-1:80",
+// program -1 when none was set).
+constexpr char kVersion5[] = R"sql(
+CREATE TABLE library (
+  path TEXT PRIMARY KEY,
+  size INTEGER NOT NULL,
+  mtime_ns INTEGER NOT NULL,
+  song_sha256 TEXT NOT NULL,
+  title TEXT NOT NULL,
+  length_ms INTEGER NOT NULL,
+  notes INTEGER NOT NULL,
+  channels TEXT NOT NULL,
+  bpm_min REAL NOT NULL,
+  bpm_max REAL NOT NULL,
+  lane_min INTEGER NOT NULL,
+  lane_max INTEGER NOT NULL,
+  peak_nps INTEGER NOT NULL,
+  difficulty REAL NOT NULL,
+  error TEXT
+) WITHOUT ROWID;
+CREATE INDEX library_by_song ON library (song_sha256);
+)sql";
+
+constexpr const char* kSteps[kNewestVersion] = {kVersion1, kVersion2, kVersion3, kVersion4, kVersion5};
 
 void SetVersion(TSqliteConnection& connection, int version) {
   connection.Execute("PRAGMA user_version = " + std::to_string(version));

@@ -96,6 +96,12 @@ TSqliteStatement& TSqliteStatement::Bind(int index, std::string_view text) {
   return *this;
 }
 
+TSqliteStatement& TSqliteStatement::BindNull(int index) {
+  const int code = sqlite3_bind_null(m_statement, index);
+  if (code != SQLITE_OK) m_connection.Fail(code, "binding a null");
+  return *this;
+}
+
 bool TSqliteStatement::Step() {
   const int code = sqlite3_step(m_statement);
   if (code == SQLITE_ROW) return true;

@@ -63,6 +63,7 @@ class TSqliteStatement {
   TSqliteStatement& Bind(int index, int64_t value);
   TSqliteStatement& Bind(int index, double value);
   TSqliteStatement& Bind(int index, std::string_view text);
+  TSqliteStatement& BindNull(int index);
   // True while a row is ready; false when the statement is done.
   bool Step();
   // Runs a statement that gives no rows.

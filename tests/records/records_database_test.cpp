@@ -140,6 +140,8 @@ TEST_F(RecordsTest, TheFirstSchemaIsMigratedWithItsGames) {
   // The games of before the bar's input was kept were the mouse's.
   for (const TGameRecord& game : records.GamesOfSong("bb")) EXPECT_EQ(game.BarInput, kBarInputMouse);
   for (const TGameRecord& game : records.GamesOfSong("aa")) EXPECT_FALSE(game.Practice);  // none was one
+  // The song library starts empty beside the migrated games.
+  EXPECT_EQ(records.Connection().QueryInteger("SELECT COUNT(*) FROM library"), 0);
 }
 
 TEST_F(RecordsTest, APracticeGameIsKeptWithItsRangeAndSpeedAndIsNeverABestOrACountedGame) {

@@ -78,3 +78,14 @@ inline constexpr double kPadDeadZoneMax = 0.50;
 inline constexpr char kPracticeModeKey[] = "練習モード";
 // The designed game has no practice games.
 inline constexpr TBoolSetting kPracticeModeSetting{kPracticeModeKey, false};
+
+// The song library. The folders it scans: several, joined by "|", with "%",
+// "|" and line breaks inside a folder's name written as %XX (see
+// game/library/song_library.h); absent: the music folder.
+inline constexpr char kSongFoldersKey[] = "曲フォルダ";
+// The song-select window: its size ("760x560") and column widths in pixels
+// ("220,160,60,..."); empty: the window's own.
+inline constexpr char kLibraryWindowSizeKey[] = "曲ライブラリの大きさ";
+inline constexpr char kLibraryColumnWidthsKey[] = "曲ライブラリの列幅";
+inline constexpr TStringSetting kLibraryWindowSizeSetting{kLibraryWindowSizeKey, ""};
+inline constexpr TStringSetting kLibraryColumnWidthsSetting{kLibraryColumnWidthsKey, ""};

@@ -23,6 +23,9 @@
 #include "game/frame/play_field.h"
 #include "game/app/idle_driver.h"
 #include "game/language/language_menu.h"
+#include "game/library/library_menu.h"
+#include "game/library/song_library.h"
+#include "game/library/song_preview.h"
 #include "game/frame/frame_text.h"
 #include "game/play_records/game_recorder.h"
 #include "game/pluvionaut1/open_song.h"
@@ -129,6 +132,7 @@ TForm1::TForm1(QWidget* parent, int playDevice) : QMainWindow(parent) {
 
 TForm1::~TForm1() {
   m_farewell.stop();
+  DestroyLibrary();
   // FormDestroy: the idle driver goes first so no frame runs on a half
   // destroyed window; then the sequencer's ports close (which saves a play
   // count still unsaved) and the sequencer goes.
@@ -165,7 +169,9 @@ void TForm1::FormCreate(int playDevice) {
   m_graphics = std::make_unique<TGameGraphics>(m_ownerWindow.get());
   m_playField = std::make_unique<TPlayField>(*m_graphics);
   CreatePlayer(playDevice);
+  m_playDeviceId = playDevice;
   CreateRecords();
+  CreateLibrary();
   LoadTutorial();
   m_playField->TutorialLines = Memo1;
   m_playField->ScenarioLines = Memo2;
@@ -194,7 +200,12 @@ void TForm1::CreatePlayer(int playDevice) {
   m_ownPlayer->OpenPorts();
 }
 
-bool TForm1::UsePlayDevice(int deviceId) { return m_player != nullptr && m_player->UsePlayDevice(deviceId); }
+bool TForm1::UsePlayDevice(int deviceId) {
+  const bool used = m_player != nullptr && m_player->UsePlayDevice(deviceId);
+  // Where the game plays now: the device, or the mapper in its place.
+  m_playDeviceId = used ? deviceId : kMidiMapperDevice;
+  return used;
+}
 
 void TForm1::LoadTutorial() {
   LoadScripts();
@@ -270,7 +281,10 @@ bool TForm1::event(QEvent* event) {
   if (event->type() == QEvent::WindowStateChange && m_viewMenu) {
     m_viewMenu->WindowStateChanged(windowState().testFlag(Qt::WindowFullScreen));
   }
-  if (event->type() == QEvent::Show) WatchScreen();
+  if (event->type() == QEvent::Show) {
+    WatchScreen();
+    StartLibraryRefresh();
+  }
   // Menu items report their hints as status tips; they become the
   // application's hint, shown by DisplayHint.
   if (event->type() == QEvent::StatusTip) {

@@ -16,6 +16,8 @@
 //                               the controllers, the controls dialog
 //   pluvionaut1_practice.cpp    practice games: the item, keys, the loop's
 //                               status text, the practice record
+//   pluvionaut1_library.cpp     the song library: its folders' scans, its
+//                               item, the song-select window, the preview
 // Main thread only. The window owns its menus, drawing, status bar, timers,
 // idle driver and the sequencer Player with its ports; tests may attach
 // another TWindowPlayer in its place (not owned). It installs its frame loop
@@ -57,10 +59,14 @@ class TOwnerWindow;
 class TGameGraphics;
 class TIdleDriver;
 class TLanguageMenu;
+class TLibraryMenu;
+class TLibraryWindow;
 class TMidiPlayV;
 class TPlayField;
 class TPracticeMode;
 class TSequencerPlayer;
+class TSongLibrary;
+class TSongPreview;
 class TSoundMenu;
 class TStatusBar;
 class TViewMenu;
@@ -178,6 +184,14 @@ class TForm1 : public QMainWindow {
   // the Open dialog opens it (the game stops first).
   void OpenRecordedSong(const QString& fileName);
 
+  // The song library (its folders and scans), its ファイル item, the
+  // song-select window (made when first shown) and its preview player.
+  TSongLibrary& SongLibrary() { return *m_songLibrary; }
+  TLibraryMenu& LibraryMenu() { return *m_libraryMenu; }
+  TLibraryWindow* LibraryWindow() const { return m_libraryWindow; }
+  TSongPreview& SongPreview() { return *m_songPreview; }
+  void ShowLibraryWindow();
+
   // Completed games: the sequencer's count, or, without a sequencer, the
   // count read from the settings file at creation.
   int PlayCount() const;
@@ -233,6 +247,11 @@ class TForm1 : public QMainWindow {
   void BeginRecordedGame(const TGameOptions& options);
   void GameEnded(int good, int bad, int maxCombo);
   void BuildTimingMenu();
+  void CreateLibrary();
+  // The refresh of the song folders once the window is on screen.
+  void StartLibraryRefresh();
+  void DestroyLibrary();
+  void StopSongPreview();
   void CreateBarInputs();
   // Every frame: the mouse's hand-over, the keys' and the pads' state, and
   // the distance each input moved the bar during the game.
@@ -292,4 +311,10 @@ class TForm1 : public QMainWindow {
   bool m_farewellHeard = false;
   TPracticeMode* m_practice = nullptr;  // a child of the window
   bool m_practiceTextShown = false;     // status panel 0 shows the practice text
+  int m_playDeviceId = kMidiMapperDevice;  // the device the game plays through now
+  std::unique_ptr<TSongLibrary> m_songLibrary;
+  std::unique_ptr<TLibraryMenu> m_libraryMenu;
+  std::unique_ptr<TSongPreview> m_songPreview;
+  TLibraryWindow* m_libraryWindow = nullptr;  // a child window, owned by Qt's object tree
+  bool m_libraryRefreshStarted = false;
 };

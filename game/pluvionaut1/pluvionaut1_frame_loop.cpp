@@ -7,6 +7,7 @@
 #include "game/frame/drawn_position.h"
 #include "game/frame/play_field.h"
 #include "game/play_records/game_recorder.h"
+#include "game/library/library_menu.h"
 #include "game/play_records/records_menu.h"
 #include "game/pluvionaut1/pluvionaut1.h"
 #include "game/pluvionaut1/status_bar.h"
@@ -20,6 +21,7 @@ void TForm1::ApplicationEvents1Idle(void* /*Sender*/, bool& Done) {
   // The menus follow the play count on every call, active or not.
   m_menu->ApplyVisibility(PlayCount());
   if (m_recordsMenu) m_recordsMenu->ApplyVisibility(PlayCount());
+  if (m_libraryMenu) m_libraryMenu->ApplyVisibility(PlayCount());
   m_practice->ApplyVisibility(m_menu->OpenVisible());
   const bool acceptFiles = m_menu->OpenVisible();
   if (acceptDrops() != acceptFiles) setAcceptDrops(acceptFiles);

@@ -81,6 +81,7 @@ void TForm1::ShowLoadError() {
 }
 
 void TForm1::PlayClick() {
+  StopSongPreview();
   if (m_player != nullptr) {
     m_player->Stop();
     m_player->Seek(0);

@@ -93,7 +93,7 @@ TEST_F(SmfDump, PrintsOneLinePerItemAndTheSummary) {
       "3\t0\t0\t0\t0\tMidiEventItemVibrant\t0-0\n"
       "4\t480\t500\t0\t1\tMidiEventItemNoteOn\t92 3C 64\n"
       "5\t480\t500\t0\t20\tMidiEventItemLong\tFF \n"
-      "division=480 tracks=1 events=6 songlength=480 endtime=500\n";
+      "division=480 tracks=1 events=6 songlength=480 endtime=500 notes=1\n";
   EXPECT_EQ(run.Out, expected);
 }
 
@@ -114,5 +114,5 @@ TEST_F(SmfDump, SummaryOnly) {
                                              .Bytes());
   const TRun run = Run("--summary " + file.string());
   ASSERT_EQ(run.Status, 0) << run.Err;
-  EXPECT_EQ(run.Out, "division=96 tracks=2 events=3 songlength=96 endtime=500\n");
+  EXPECT_EQ(run.Out, "division=96 tracks=2 events=3 songlength=96 endtime=500 notes=2\n");
 }

@@ -1,6 +1,7 @@
 // smfdump: loads a Standard MIDI File with the game's reader and prints its
 // song list, one tab-separated line per item (index, tick, ms, track, kind,
-// class, description), then a summary line. With --summary only the summary.
+// class, description), then a summary line (with the raining note-ons,
+// "notes=N"). With --summary only the summary.
 // A file that cannot be loaded prints "error: <message>" on stderr, status 1.
 #include <cstdio>
 #include <string>
@@ -38,10 +39,20 @@ std::string Printable(const std::string& Cp932) {
   return out;
 }
 
+// The raining note-ons: every note-on with a velocity above 0, of every channel.
+int RainingNotes(const TMidiSong& Song) {
+  int notes = 0;
+  for (int i = 0; i < Song.Events.Count(); ++i) {
+    if (Song.Events[i]->Kind == MidiKind::NoteOn) ++notes;
+  }
+  return notes;
+}
+
 std::string Summary(const TMidiSong& Song) {
   return "division=" + std::to_string(Song.Division) + " tracks=" + std::to_string(Song.Tracks.Count()) +
          " events=" + std::to_string(Song.Events.Count()) + " songlength=" +
-         std::to_string(Song.SongLength) + " endtime=" + std::to_string(Song.EndTime) + "\n";
+         std::to_string(Song.SongLength) + " endtime=" + std::to_string(Song.EndTime) +
+         " notes=" + std::to_string(RainingNotes(Song)) + "\n";
 }
 
 void PrintItems(const TMidiSong& Song) {

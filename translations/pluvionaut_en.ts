@@ -995,5 +995,101 @@ You can keep playing, but I&apos;ll stop keeping records. Sorry, big brother.</t
         <source>難易度</source>
         <translation>Difficulty</translation>
     </message>
+    <message>
+        <source>%1 / %2曲</source>
+        <translation>%1 / %2 songs</translation>
+    </message>
+    <message>
+        <source>BPM</source>
+        <translation>BPM</translation>
+    </message>
+    <message>
+        <source>このファイル、見つからなくなっちゃった…。</source>
+        <translation>This file has gone missing...</translation>
+    </message>
+    <message>
+        <source>この曲は読めなかったよ: %1</source>
+        <translation>I couldn't read this song: %1</translation>
+    </message>
+    <message>
+        <source>そのファイル、なくなっちゃったみたい…。再スキャンしてみてね。</source>
+        <translation>That file seems to be gone... Try Rescan.</translation>
+    </message>
+    <message>
+        <source>はずす</source>
+        <translation>Remove</translation>
+    </message>
+    <message>
+        <source>わからない条件: %1</source>
+        <translation>I don't understand: %1</translation>
+    </message>
+    <message>
+        <source>スキャンをやめたよ。続きは「再スキャン」でね。</source>
+        <translation>I stopped scanning. Press Rescan to go on.</translation>
+    </message>
+    <message>
+        <source>ノーツ</source>
+        <translation>Notes</translation>
+    </message>
+    <message>
+        <source>再スキャン</source>
+        <translation>Rescan</translation>
+    </message>
+    <message>
+        <source>曲フォルダ</source>
+        <translation>Song folders</translation>
+    </message>
+    <message>
+        <source>曲フォルダがまだないよ。「追加...」で教えてね！</source>
+        <translation>No song folders yet. Tell me one with Add...!</translation>
+    </message>
+    <message>
+        <source>曲フォルダにMIDIファイルが見つからなかったよ。</source>
+        <translation>I found no MIDI files in the song folders.</translation>
+    </message>
+    <message>
+        <source>曲フォルダの曲から選んで遊べるよ。</source>
+        <translation>Pick a song from your song folders.</translation>
+    </message>
+    <message>
+        <source>曲フォルダを読んでいるよ… %v / %m</source>
+        <translation>Reading the song folders... %v / %m</translation>
+    </message>
+    <message>
+        <source>曲フォルダを選んでね</source>
+        <translation>Choose a song folder</translation>
+    </message>
+    <message>
+        <source>曲ライブラリ</source>
+        <translation>Song Library</translation>
+    </message>
+    <message>
+        <source>曲ライブラリ(&amp;L)...</source>
+        <translation>Song &amp;Library...</translation>
+    </message>
+    <message>
+        <source>曲ライブラリはお休み中だよ。記録のファイルが読めないみたい…。ゲームはそのまま遊べるよ。</source>
+        <translation>The song library is off: I can't read the records file... The game still plays.</translation>
+    </message>
+    <message>
+        <source>曲名やファイル名、star&gt;3 length&lt;2:30 bpm&gt;=140 played=0 notes&gt;500 でしぼりこめるよ。</source>
+        <translation>Narrow by title or file name, or star&gt;3 length&lt;2:30 bpm&gt;=140 played=0 notes&gt;500.</translation>
+    </message>
+    <message>
+        <source>読めなかったフォルダがあるよ: %1</source>
+        <translation>I couldn't read some folders: %1</translation>
+    </message>
+    <message>
+        <source>追加...</source>
+        <translation>Add...</translation>
+    </message>
+    <message>
+        <source>長さ</source>
+        <translation>Length</translation>
+    </message>
+    <message>
+        <source>難しさ</source>
+        <translation>Difficulty</translation>
+    </message>
 </context>
 </TS>

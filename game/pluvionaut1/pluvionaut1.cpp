@@ -187,6 +187,9 @@ void TForm1::FormCreate(int playDevice) {
   if (!greeting.empty()) PlayVoiceLine(greeting);
   m_menu->ApplyVisibility(PlayCount());
   setAcceptDrops(m_menu->OpenVisible());
+  // The graphics showed the window before the menu knew the play count:
+  // the library's refresh, which waits for Open, is started here as well.
+  if (isVisible()) StartLibraryRefresh();
 }
 
 void TForm1::CreatePlayer(int playDevice) {

@@ -21,6 +21,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <vector>
@@ -42,33 +44,63 @@ constexpr double kScale = 0.7;
 constexpr double kFieldMiddle = 319.5;
 constexpr double kDropHalf = 2.0;       // a drop covers its centre +-2
 
-struct TChord {
-  int32_t TimeMs;
-  std::vector<double> Centres;  // ascending
+constexpr double kFieldRight = 639.0;   // a mirrored centre is kFieldRight - c
+// Peaks past this rank weigh under kPeakDecay^800 (about 1e-18) of the
+// highest: below a double's precision in the sum, so they are not sorted in.
+constexpr size_t kPeaksSummed = 800;
+
+// The chords of the drops, flat: chord k has the centres
+// Centres[Begin[k] .. Begin[k + 1]), ascending and distinct.
+struct TChords {
+  std::vector<int32_t> TimeMs;
+  std::vector<uint32_t> Begin;  // one more than the chords
+  std::vector<double> Centres;
+  size_t Count() const { return TimeMs.size(); }
 };
 
-// Chords of the drops with the lanes as given (mirror: false) or mirrored.
-std::vector<TChord> ChordsOf(std::span<const TDrop> drops, bool mirror) {
-  std::vector<TDrop> sorted(drops.begin(), drops.end());
-  std::stable_sort(sorted.begin(), sorted.end(), [](const TDrop& a, const TDrop& b) { return a.TimeMs < b.TimeMs; });
-  std::vector<TChord> chords;
-  for (const TDrop& drop : sorted) {
-    if (chords.empty() || chords.back().TimeMs != drop.TimeMs) chords.push_back({drop.TimeMs, {}});
-    const int32_t note = std::clamp(drop.Note, 0, 127);
-    const int32_t lane = mirror ? 127 - note : note;
-    chords.back().Centres.push_back(lane * 5 + 2);
+bool ByTime(const TDrop& a, const TDrop& b) { return a.TimeMs < b.TimeMs; }
+
+TChords ChordsOf(std::span<const TDrop> drops) {
+  std::vector<TDrop> sorted;
+  if (!std::is_sorted(drops.begin(), drops.end(), ByTime)) {
+    sorted.assign(drops.begin(), drops.end());
+    std::stable_sort(sorted.begin(), sorted.end(), ByTime);
+    drops = sorted;
   }
-  for (TChord& chord : chords) {
-    std::sort(chord.Centres.begin(), chord.Centres.end());
-    chord.Centres.erase(std::unique(chord.Centres.begin(), chord.Centres.end()), chord.Centres.end());
+  TChords chords;
+  chords.Centres.reserve(drops.size());
+  for (size_t i = 0; i < drops.size();) {
+    const int32_t time = drops[i].TimeMs;
+    const size_t first = chords.Centres.size();
+    for (; i < drops.size() && drops[i].TimeMs == time; ++i) {
+      chords.Centres.push_back(std::clamp(drops[i].Note, 0, 127) * 5 + 2);
+    }
+    const auto begin = chords.Centres.begin() + static_cast<std::ptrdiff_t>(first);
+    std::sort(begin, chords.Centres.end());
+    chords.Centres.erase(std::unique(begin, chords.Centres.end()), chords.Centres.end());
+    chords.TimeMs.push_back(time);
+    chords.Begin.push_back(static_cast<uint32_t>(first));
   }
+  chords.Begin.push_back(static_cast<uint32_t>(chords.Centres.size()));
   return chords;
 }
 
+// The chord's centres in ascending order, as given or mirrored (a mirrored
+// chord is the given one read backwards).
+struct TChordView {
+  const double* First;
+  size_t Size;
+  bool Mirror;
+  double operator[](size_t i) const { return Mirror ? kFieldRight - First[Size - 1 - i] : First[i]; }
+  double Front() const { return (*this)[0]; }
+  double Back() const { return (*this)[Size - 1]; }
+};
+
 // The nearest pixel to x covered by a drop of the chord (ties: the left one).
-double NearestCovered(const TChord& chord, double x) {
+double NearestCovered(const TChordView& chord, double x) {
   double best = x, bestDistance = -1.0;
-  for (double centre : chord.Centres) {
+  for (size_t i = 0; i < chord.Size; ++i) {
+    const double centre = chord[i];
     const double point = std::clamp(x, centre - kDropHalf, centre + kDropHalf);
     const double distance = std::abs(point - x);
     if (bestDistance < 0.0 || distance < bestDistance) {
@@ -79,17 +111,18 @@ double NearestCovered(const TChord& chord, double x) {
   return best;
 }
 
-double Figure(const std::vector<TChord>& chords, double speed, double halfWidth) {
-  if (chords.empty()) return 0.0;
+double Figure(const TChords& chords, bool mirror, double speed, double halfWidth) {
+  if (chords.Count() == 0) return 0.0;
   const double presenceFade = (15.0 + kPresenceBar) / (std::max(halfWidth, 0.0) + kPresenceBar);
   const double coverWidth = 2.0 * (kDropHalf + halfWidth);  // the widest span one bar position catches whole
   double guide = kFieldMiddle, bar = kFieldMiddle;
   double strain = 0.0, previousMs = 0.0;
   std::vector<double> peaks;
   int64_t section = -1;
-  for (size_t k = 0; k < chords.size(); ++k) {
-    const TChord& chord = chords[k];
-    const double realMs = chord.TimeMs / speed;
+  for (size_t k = 0; k < chords.Count(); ++k) {
+    const TChordView chord{chords.Centres.data() + chords.Begin[k], chords.Begin[k + 1] - chords.Begin[k], mirror};
+    const int32_t timeMs = chords.TimeMs[k];
+    const double realMs = timeMs / speed;
     const double restMs = std::max(realMs - previousMs, 0.0);
     guide = NearestCovered(chord, guide);
     const double nextBar = std::clamp(bar, guide - halfWidth, guide + halfWidth);
@@ -97,13 +130,13 @@ double Figure(const std::vector<TChord>& chords, double speed, double halfWidth)
     const double move = k == 0 ? 0.0 : std::abs(nextBar - bar);
     bar = nextBar;
     const double pace = move / std::max(restMs, kMinStepMs);
-    const double span = chord.Centres.back() - chord.Centres.front() + 2.0 * kDropHalf;
+    const double span = chord.Back() - chord.Front() + 2.0 * kDropHalf;
     const double wide = std::min(std::max(span - coverWidth, 0.0), kWidePixels) / kWidePixels;
-    const int drops = std::min(static_cast<int>(chord.Centres.size()) - 1, kDropCount);
+    const int drops = std::min(static_cast<int>(chord.Size) - 1, kDropCount);
     const double presence = kPresenceGain * presenceFade * (1.0 + kDropGain * drops + kWideGain * wide);
     strain = strain * std::exp2(-restMs / kHalfLifeMs) + kMoveGain * pace + presence;
     previousMs = realMs;
-    const int64_t chordSection = static_cast<int64_t>(std::floor(chord.TimeMs / kSectionMs));
+    const int64_t chordSection = static_cast<int64_t>(std::floor(timeMs / kSectionMs));
     if (chordSection != section) {
       peaks.push_back(strain);
       section = chordSection;
@@ -111,10 +144,13 @@ double Figure(const std::vector<TChord>& chords, double speed, double halfWidth)
       peaks.back() = std::max(peaks.back(), strain);
     }
   }
-  std::sort(peaks.begin(), peaks.end(), std::greater<>());
+  const size_t summed = std::min(peaks.size(), kPeaksSummed);
+  const auto summedEnd = peaks.begin() + static_cast<std::ptrdiff_t>(summed);
+  if (summed < peaks.size()) std::nth_element(peaks.begin(), summedEnd, peaks.end(), std::greater<>());
+  std::sort(peaks.begin(), summedEnd, std::greater<>());
   double sum = 0.0, weight = 1.0;
-  for (double peak : peaks) {
-    sum += weight * peak;
+  for (size_t i = 0; i < summed; ++i) {
+    sum += weight * peaks[i];
     weight *= kPeakDecay;
   }
   return kScale * std::sqrt(sum);
@@ -126,8 +162,9 @@ double SongDifficulty(std::span<const TDrop> drops, const TDifficultyOptions& op
   if (drops.empty()) return 0.0;
   const double speed = std::clamp(options.MusicSpeed, 0.01, 100.0);
   const double halfWidth = std::max<double>(options.BarHalfWidth, 0.0);
-  const double asGiven = Figure(ChordsOf(drops, options.Mirror), speed, halfWidth);
-  const double mirrored = Figure(ChordsOf(drops, !options.Mirror), speed, halfWidth);
+  const TChords chords = ChordsOf(drops);
+  const double asGiven = Figure(chords, options.Mirror, speed, halfWidth);
+  const double mirrored = Figure(chords, !options.Mirror, speed, halfWidth);
   return std::min(asGiven, mirrored);
 }
 

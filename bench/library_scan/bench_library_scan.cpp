@@ -1,11 +1,24 @@
 // bench_library_scan: writes 10,000 Standard MIDI Files of 5 to 50 KB in
 // nested folders of a temporary folder, then times the song library's first
 // scan of them into a new records file and a refresh with nothing changed
-// (both with ScanNow on this thread). The files were just written, so they
-// are read from the page cache. Not a test: run it by hand or through
-// bench.sh in a Release build. Optional argument: the number of files.
+// (both with ScanNow on this thread). Then, in a Qt application on the
+// offscreen platform: a first scan into another records file on the
+// library's worker thread while a 16 ms timer stands for the frames (the
+// longest gap between its ticks), the song-select window opened over the
+// 10,000 rows, and each keystroke of a filter typed into it. The files were
+// just written, so they are read from the page cache. Not a test: run it by
+// hand or through bench.sh in a Release build. Optional argument: the
+// number of files.
 #include <unistd.h>
 
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTimer>
+
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -15,6 +28,10 @@
 #include <random>
 #include <string>
 
+#include "game/core/extended_settings.h"
+#include "game/library/library_model.h"
+#include "game/library/library_window.h"
+#include "game/library/song_library.h"
 #include "library/library_scanner.h"
 #include "library/library_store.h"
 #include "records/records_database.h"
@@ -102,6 +119,65 @@ std::filesystem::path SongPath(const std::filesystem::path& songs, int index) {
          ("song_" + std::to_string(index) + ".mid");
 }
 
+// The frames' stand-in ticks while the library scans on its worker; the
+// scan's time and the longest gap between two ticks.
+void TimeScanBesideFrames(TSongLibrary& library, int& status) {
+  constexpr int kFrameMs = 16;
+  QTimer frames;
+  frames.setInterval(kFrameMs);
+  QElapsedTimer clock;
+  int64_t last = 0;
+  int64_t longestGap = 0;
+  int64_t ticks = 0;
+  QObject::connect(&frames, &QTimer::timeout, [&] {
+    const int64_t now = clock.elapsed();
+    longestGap = std::max(longestGap, now - last);
+    last = now;
+    ++ticks;
+  });
+  library.SetScanEnded([] { QCoreApplication::quit(); });
+  clock.start();
+  frames.start();
+  library.Scan();
+  QCoreApplication::exec();
+  const double ms = static_cast<double>(clock.elapsed());
+  library.SetScanEnded(nullptr);
+  const TLibraryScanner::TResult& result = library.LastResult();
+  std::printf("%-34s %9.0f ms   read %lld; %lld frame ticks, longest gap %lld ms\n", "first scan on the worker", ms,
+              static_cast<long long>(result.Read), static_cast<long long>(ticks), static_cast<long long>(longestGap));
+  if (result.DatabaseOff || result.Cancelled) status = 1;
+}
+
+// Opens the song-select window over the library's rows, then types a
+// filter into it key by key.
+void TimeWindow(TSongLibrary& library, TExtendedSettings& settings, int& status) {
+  QElapsedTimer clock;
+  clock.start();
+  TLibraryWindow window(nullptr, library, settings, {});
+  window.show();
+  QCoreApplication::processEvents();
+  const double openMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+  std::printf("%-34s %9.1f ms   %d songs\n", "window open", openMs, window.Model().SongCount());
+  if (window.Model().SongCount() == 0) status = 1;
+
+  const QString typed = QStringLiteral("song_12 notes>100");
+  double slowest = 0;
+  double total = 0;
+  for (const QChar c : typed) {
+    clock.restart();
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+    QCoreApplication::sendEvent(window.FilterBox(), &press);
+    QCoreApplication::processEvents();
+    const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    slowest = std::max(slowest, ms);
+    total += ms;
+  }
+  std::printf("%-34s %9.2f ms   mean %.2f ms over %lld keys; %d songs left\n", "filter keystroke, slowest", slowest,
+              total / static_cast<double>(typed.size()), static_cast<long long>(typed.size()),
+              window.Model().ShownCount());
+  if (window.FilterBox()->text() != typed) status = 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -141,6 +217,15 @@ int main(int argc, char** argv) {
   };
   run("first scan (new records file)");
   run("refresh, nothing changed");
+  {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    TExtendedSettings settings((folder / "pluvionaut.ini").string());
+    TSongLibrary library(nullptr, settings, (folder / "worker.sqlite").string());
+    library.SetFolders({songs.string()});
+    TimeScanBesideFrames(library, status);
+    TimeWindow(library, settings, status);
+  }
   {
     TRecordsDatabase records(database);
     int64_t errors = 0;

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -20,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <iterator>
 
 #include "game/app/file_dialog.h"
 #include "game/app/tr.h"
@@ -33,7 +35,7 @@
 
 namespace {
 
-constexpr int kWindowWidth = 860;
+constexpr int kWindowWidth = 1000;
 constexpr int kWindowHeight = 600;
 constexpr int kMinimumSide = 200;
 constexpr int kFolderListRows = 3;
@@ -70,6 +72,14 @@ bool ParseSize(const std::string& text, QSize& size) {
   size = QSize(width, height);
   return true;
 }
+
+// What a column typically holds, for its width before the player sets one:
+// a long title and file name, the widest figures.
+constexpr const char* kColumnSamples[] = {"A fairly long song title", "a_long_file_name_00.mid", "00:00", "00000",
+                                          "00.0",                     "000-000",                 "0000",  "100.0%",
+                                          "0000",                     "0000/00/00 00:00"};
+static_assert(std::size(kColumnSamples) == TLibraryModel::kColumns);
+constexpr int kCellPadding = 16;
 
 // A path lies in the folder or below it.
 bool Under(const std::string& path, const std::string& folder) {
@@ -442,6 +452,14 @@ bool TLibraryWindow::eventFilter(QObject* watched, QEvent* event) {
 void TLibraryWindow::RestoreGeometry() {
   QSize size;
   if (ParseSize(m_settings.String(kLibraryWindowSizeSetting), size)) resize(size);
+  const QFontMetrics cells = m_table->fontMetrics();
+  const QFontMetrics headers = m_table->horizontalHeader()->fontMetrics();
+  for (int column = 0; column < TLibraryModel::kColumns; ++column) {
+    const QString header = m_model->headerData(column, Qt::Horizontal).toString();
+    m_table->setColumnWidth(column, std::max(cells.horizontalAdvance(QString::fromLatin1(kColumnSamples[column])),
+                                             headers.horizontalAdvance(header)) +
+                                        kCellPadding);
+  }
   const QStringList widths = QString::fromStdString(m_settings.String(kLibraryColumnWidthsSetting)).split(QLatin1Char(kWidthSeparator));
   for (int column = 0; column < std::min<int>(widths.size(), TLibraryModel::kColumns); ++column) {
     bool ok = false;

@@ -9,7 +9,8 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
-#include <map>
+#include <string_view>
+#include <unordered_map>
 
 #include "game/app/tr.h"
 #include "game/core/translatable.h"
@@ -65,25 +66,29 @@ void TLibraryModel::SetRows(std::vector<TLibraryRow> rows) {
   std::sort(rows.begin(), rows.end(), [](const TLibraryRow& a, const TLibraryRow& b) { return a.Path < b.Path; });
   m_songs.clear();
   m_songs.reserve(rows.size());
-  std::map<std::string, size_t, std::less<>> bySha;
+  // Keys view the songs' own identities: m_songs never grows past its reserve.
+  std::unordered_map<std::string_view, size_t> bySha;
+  bySha.reserve(rows.size());
   for (TLibraryRow& row : rows) {
     // A file that did not load has no identity: a song of its own.
     if (!row.SongSha256.empty()) {
-      const auto [at, added] = bySha.emplace(row.SongSha256, m_songs.size());
-      if (!added) {
-        m_songs[at->second].Paths.push_back(row.Path);
+      const auto known = bySha.find(row.SongSha256);
+      if (known != bySha.end()) {
+        m_songs[known->second].Paths.push_back(std::move(row.Path));
         continue;
       }
     }
-    TSong song;
+    TSong& song = m_songs.emplace_back();
     song.Paths.push_back(row.Path);
     song.Row = std::move(row);
-    m_songs.push_back(std::move(song));
+    if (!song.Row.SongSha256.empty()) bySha.emplace(song.Row.SongSha256, m_songs.size() - 1);
   }
   for (TSong& song : m_songs) {
     song.Subject = FilterSubjectOf(song.Row, song.Paths);
     song.Title = QString::fromStdString(song.Row.Facts.Title);
-    song.FileName = QFileInfo(QFile::decodeName(song.Row.Path.c_str())).fileName();
+    // The name after the last '/', without a QFileInfo per song.
+    const size_t slash = song.Row.Path.rfind('/');
+    song.FileName = QFile::decodeName(song.Row.Path.c_str() + (slash == std::string::npos ? 0 : slash + 1));
     song.TitleKey = song.Title.toCaseFolded();
     song.FileKey = song.FileName.toCaseFolded();
   }

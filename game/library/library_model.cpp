@@ -2,7 +2,6 @@
 
 #include <QDateTime>
 #include <QFile>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPalette>
 

@@ -21,6 +21,7 @@
 #include "game_session.h"
 #include "song_bytes.h"
 #include "x_session.h"
+#include "tests/support/corpus.h"
 
 namespace fs = std::filesystem;
 
@@ -85,6 +86,7 @@ std::vector<uint8_t> OneNoteSong() {
 class EndToEndLibraryTest : public TGameSessionTest {};
 
 TEST_F(EndToEndLibraryTest, TheScannedFolderIsListedFilteredAndItsSongOpened) {
+  PLUV_SKIP_WITHOUT_CORPUS();
   StartSession("pluv_e2e_library", OneNoteSong());
   if (IsSkipped() || HasFatalFailure()) return;
   const fs::path songs = m_folder / "songs";

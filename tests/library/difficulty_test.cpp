@@ -13,6 +13,7 @@
 #include "game/core/option_values.h"
 #include "library/song_facts.h"
 #include "midi/midi_song.h"
+#include "tests/support/corpus.h"
 
 namespace {
 
@@ -109,6 +110,7 @@ TEST(DifficultyTest, AChordWiderThanTheBarIsHarderThanItsOneDrop) {
 }
 
 TEST(DifficultyTest, TheTutorialIsEasyAndADensePianoPieceIsHard) {
+  PLUV_SKIP_WITHOUT_CORPUS();
   const std::vector<TDrop> tutorial = DropsOfFile(std::string(PLUV_BIN_DIR) + "/dat/tutorialmid.dat");
   ASSERT_FALSE(tutorial.empty());
   const double easy = SongDifficulty(tutorial);

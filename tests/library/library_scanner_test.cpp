@@ -15,6 +15,7 @@
 #include "library_fixture.h"
 #include "records/records_database.h"
 #include "records/sha256.h"
+#include "tests/support/corpus.h"
 
 namespace {
 
@@ -41,6 +42,7 @@ class LibraryScan : public LibraryTest {
 };
 
 TEST_F(LibraryScan, ARefreshReadsOnlyChangedFilesAndDropsGoneOnes) {
+  PLUV_SKIP_WITHOUT_CORPUS();
   CopySong("tonejs-midi/bach/bach_846.mid", songs / "bach" / "846.mid");
   CopySong("tonejs-midi/debussy/prelude.mid", songs / "debussy" / "deep" / "Prelude.MIDI");
   CopySong("midiasm/notes.mid", songs / "notes.kar");
@@ -91,6 +93,7 @@ TEST_F(LibraryScan, ARefreshReadsOnlyChangedFilesAndDropsGoneOnes) {
 }
 
 TEST_F(LibraryScan, BadEntriesAreSkippedOrStoredWithTheirReason) {
+  PLUV_SKIP_WITHOUT_CORPUS();
   const std::string song = ReadAll(kCorpus / "midiasm/notes.mid");
   WriteFile(songs / "ok.mid", song);
   ASSERT_EQ(mkfifo((songs / "pipe.mid").c_str(), 0644), 0);  // opening it would block the scan
@@ -126,6 +129,7 @@ TEST_F(LibraryScan, BadEntriesAreSkippedOrStoredWithTheirReason) {
 }
 
 TEST_F(LibraryScan, RowsUnderAnUnreadableOrMissingFolderAreKept) {
+  PLUV_SKIP_WITHOUT_CORPUS();
   const std::string song = ReadAll(kCorpus / "midiasm/notes.mid");
   WriteFile(songs / "open" / "a.mid", song);
   WriteFile(songs / "closed" / "b.mid", song);
@@ -168,6 +172,7 @@ TEST_F(LibraryScan, RowsUnderAnUnreadableOrMissingFolderAreKept) {
 }
 
 TEST_F(LibraryScan, ACorruptDatabaseSwitchesTheLibraryOffAndIsLeftAlone) {
+  PLUV_SKIP_WITHOUT_CORPUS();
   const std::string garbage(8192, 'x');
   WriteFile(dbPath, garbage);
   WriteFile(songs / "a.mid", ReadAll(kCorpus / "midiasm/notes.mid"));
@@ -178,6 +183,7 @@ TEST_F(LibraryScan, ACorruptDatabaseSwitchesTheLibraryOffAndIsLeftAlone) {
 }
 
 TEST_F(LibraryScan, TheWorkerReportsOnItsOwnThread) {
+  PLUV_SKIP_WITHOUT_CORPUS();
   WriteFile(songs / "a.mid", ReadAll(kCorpus / "midiasm/notes.mid"));
   TLibraryScanner scanner(dbPath);
   std::thread::id reportedOn;

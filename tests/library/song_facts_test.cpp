@@ -11,6 +11,7 @@
 #include "midi/midi_errors.h"
 #include "midi/midi_song.h"
 #include "smf_bytes.h"
+#include "tests/support/corpus.h"
 
 namespace {
 
@@ -62,6 +63,7 @@ TEST(SongFacts, AHandMadeSongGivesEveryFigure) {
 }
 
 TEST(SongFacts, ACorpusPieceAgreesWithTheLoaderAndTheReferenceReaders) {
+  PLUV_SKIP_WITHOUT_CORPUS();
   const std::string bytes = ReadAll(kCorpus / "tonejs-midi/bach/bach_846.mid");
   ASSERT_FALSE(bytes.empty());
   const TSongFacts facts = FactsOfBytes(bytes);
@@ -91,6 +93,7 @@ TEST(SongFacts, ACorpusPieceAgreesWithTheLoaderAndTheReferenceReaders) {
 }
 
 TEST(SongFacts, AFileTheGameRefusesThrowsTheLoadersMessage) {
+  PLUV_SKIP_WITHOUT_CORPUS();
   const std::string bytes = ReadAll(kCorpus / "jazz-soft-test-midi-files/test-not-a-midi-file.mid");
   ASSERT_FALSE(bytes.empty());
   try {

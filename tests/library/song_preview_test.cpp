@@ -20,6 +20,7 @@
 #include "platform/winmm/recording_midi_out.h"
 #include "tests/support/qt_test_app.h"
 #include "tests/winmm/winmm_test_support.h"
+#include "tests/support/corpus.h"
 
 namespace {
 
@@ -56,6 +57,7 @@ class SongPreviewTest : public ::testing::Test {
 };
 
 TEST_F(SongPreviewTest, PlaysTheDensestFifteenSecondsWithEveryChannelHalfAsLoud) {
+  PLUV_SKIP_WITHOUT_CORPUS();
   TMidiSong song;
   song.LoadFromFile(kCountry);
   std::array<bool, 16> every;
@@ -94,6 +96,7 @@ TEST_F(SongPreviewTest, PlaysTheDensestFifteenSecondsWithEveryChannelHalfAsLoud)
 }
 
 TEST_F(SongPreviewTest, StopReleasesEveryNoteAndThePedalsWithoutAReset) {
+  PLUV_SKIP_WITHOUT_CORPUS();
   ASSERT_TRUE(preview->Play(kBach));
   Run(3000);
   preview->Stop();
@@ -116,6 +119,7 @@ TEST_F(SongPreviewTest, StopReleasesEveryNoteAndThePedalsWithoutAReset) {
 }
 
 TEST_F(SongPreviewTest, NothingPlaysWhileAGameRunsOrFromAFileTheGameCannotPlay) {
+  PLUV_SKIP_WITHOUT_CORPUS();
   gameRunning = true;
   EXPECT_FALSE(preview->Play(kBach));
   gameRunning = false;
@@ -135,6 +139,7 @@ TEST_F(SongPreviewTest, NothingPlaysWhileAGameRunsOrFromAFileTheGameCannotPlay) 
 }
 
 TEST_F(SongPreviewTest, TheStopDiesAwayOnTheBuiltInSynthesizer) {
+  PLUV_SKIP_WITHOUT_CORPUS();
   device = kMidiMapperDevice;
   UseOfflineAudio();  // before the engine's first use: no sound device is opened
   TAudioEngine& engine = TAudioEngine::Global();
